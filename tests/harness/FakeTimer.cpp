@@ -1,0 +1,30 @@
+#include "harness/FakeTimer.h"
+
+namespace harness {
+
+void FakeTimer::Start() {
+    Stop();
+    running_ = true;
+    ++starts_;
+    Schedule(clock_.Now() + interval_);
+}
+
+void FakeTimer::Stop() {
+    if (pending_ != 0) {
+        clock_.Cancel(pending_);
+        pending_ = 0;
+    }
+    running_ = false;
+}
+
+void FakeTimer::Schedule(Micros at) {
+    pending_ = clock_.At(at, [this, at] {
+        pending_ = 0;
+        Schedule(at + interval_);
+        if (onTick_) {
+            onTick_();
+        }
+    });
+}
+
+}  // namespace harness

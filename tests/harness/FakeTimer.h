@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+
+#include "harness/VirtualClock.h"
+#include "ui/Timer.h"
+
+namespace harness {
+
+// A window timer in virtual time. Start schedules the first tick one full interval later (also
+// when it was running), Stop cancels it, and each tick schedules the next before it runs the
+// handler, so a handler that stops its own timer gets no further tick.
+class FakeTimer : public ui::Timer {
+public:
+    FakeTimer(VirtualClock& clock, int intervalMs) : clock_(clock), interval_(Ms(intervalMs)) {}
+    ~FakeTimer() override { Stop(); }
+
+    void OnTick(std::function<void()> handler) { onTick_ = std::move(handler); }
+
+    void Start() override;
+    void Stop() override;
+    bool IsRunning() const override { return running_; }
+
+    int StartCount() const { return starts_; }
+    Micros Interval() const { return interval_; }
+
+private:
+    void Schedule(Micros at);
+
+    VirtualClock& clock_;
+    Micros interval_;
+    std::function<void()> onTick_;
+    bool running_ = false;
+    VirtualClock::EventId pending_ = 0;
+    int starts_ = 0;
+};
+
+}  // namespace harness
