@@ -7,7 +7,11 @@ namespace app {
 using ui::Widget;
 
 Form1::Form1(const Outside& outside)
-    : out_(outside), framer_(outside.serial, outside.timer1, *this) {
+    : out_(outside),
+      scheduler_({state_, frames_, *this, outside.window, outside.message, outside.timer2,
+                  outside.timer3}),
+      interpreter_({state_, frames_, *this, outside.window, outside.timer3}),
+      framer_(outside.serial, outside.timer1, interpreter_) {
     out_.serial.SetListener(this);
 }
 
@@ -18,8 +22,8 @@ void Form1::Form_Load() {
     out_.window.SetEnabled(Widget::Command3, false);
     out_.window.SetEnabled(Widget::Command4, false);
     out_.window.SetEnabled(Widget::Command5, false);
-    pollState_ = 0;
-    versionPending_ = 1;
+    state_.PollState = device::poll::Idle;
+    state_.VersionPending = 1;
 
     const auto candidates = rtu::PortCandidates(out_.naming, out_.serial.SystemPortNames());
     rtu::FillPortList(out_.serial, out_.window, candidates);
@@ -49,8 +53,8 @@ void Form1::OpenPort() {
     out_.window.SetEnabled(Widget::Combo1, false);
     out_.timer2.Start();
     out_.timer3.Start();
-    versionPending_ = 1;
-    pollState_ = 1;
+    state_.VersionPending = 1;
+    state_.PollState = device::poll::Loading;
     out_.window.SetCaption(Widget::Label18, "正在加载配置参数");
 }
 
@@ -67,7 +71,7 @@ void Form1::ClosePort() {
     out_.window.SetEnabled(Widget::Command4, false);
     out_.window.SetEnabled(Widget::Command5, false);
     out_.window.SetCaption(Widget::Label18, "串口关闭");
-    pollState_ = 0;
+    state_.PollState = device::poll::Idle;
 }
 
 void Form1::FailPort() {
@@ -92,12 +96,6 @@ rtu::SendResult Form1::Send(std::span<const std::uint8_t> frame) {
         FailPort();
     }
     return result;
-}
-
-void Form1::HandleReply(const rtu::RxBufferBytes& rxBuffer) {
-    if (replyHook_) {
-        replyHook_(rxBuffer);
-    }
 }
 
 }  // namespace app

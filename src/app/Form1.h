@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
+#include "device/DeviceLink.h"
+#include "device/ReplyInterpreter.h"
+#include "device/Scheduler.h"
+#include "device/SchedulerState.h"
 #include "link/FrameTable.h"
 #include "link/PortName.h"
 #include "link/ReplyFramer.h"
@@ -30,7 +33,7 @@ inline constexpr std::string_view kSerialPortError = "串口错误";
 // The logic of the one window: its event handlers and the state they share (the frames, the
 // reply buffer, the scheduler's state byte and flag). Knows no toolkit; the program binds it to
 // Qt, the tests to virtual time.
-class Form1 : public rtu::SerialListener, private rtu::ReplyHandler {
+class Form1 : public rtu::SerialListener, private device::DeviceLink {
 public:
     explicit Form1(const Outside& outside);
     Form1(const Form1&) = delete;
@@ -39,37 +42,44 @@ public:
     // Events of the window.
     void Form_Load();
     void Command1_Click();
+    void Command2_Click() { scheduler_.Command2_Click(); }
+    void Command3_Click() { scheduler_.Command3_Click(); }
+    void Command4_Click() { scheduler_.Command4_Click(); }
+    void Command5_Click() { scheduler_.Command5_Click(); }
     void MSComm1_OnComm() { framer_.MSComm1_OnComm(); }
     void Timer1_Timer() { framer_.Timer1_Timer(); }
+    void Timer2_Timer() { scheduler_.Timer2_Timer(); }
+    void Timer3_Timer() { scheduler_.Timer3_Timer(); }
+    void Timer4_Timer() { scheduler_.Timer4_Timer(); }
 
     // rtu::SerialListener
     void OnBytesWaiting() override { MSComm1_OnComm(); }
     void OnSerialError(rtu::SerialError error) override;
 
-    // Until the reply interpreter is wired in, accepted replies go to this hook.
-    void SetReplyHook(std::function<void(const rtu::RxBufferBytes&)> hook) { replyHook_ = std::move(hook); }
-
-    std::uint8_t PollState() const { return pollState_; }
-    std::uint8_t VersionPending() const { return versionPending_; }
+    std::uint8_t PollState() const { return state_.PollState; }
+    std::uint8_t VersionPending() const { return state_.VersionPending; }
     const rtu::FrameTable& Frames() const { return frames_; }
     const rtu::ReplyFramer& Framer() const { return framer_; }
 
-    // Sends a frame on the open port. A port that refuses it is reported and closed.
-    rtu::SendResult Send(std::span<const std::uint8_t> frame);
+    // Tests put the scheduler in a chosen state to exercise one tick or one reply.
+    device::SchedulerState& StateForTest() { return state_; }
 
 private:
-    void HandleReply(const rtu::RxBufferBytes& rxBuffer) override;
+    // device::DeviceLink: a port that refuses a frame is reported and closed.
+    rtu::SendResult Send(std::span<const std::uint8_t> frame) override;
+    bool IsPortOpen() const override { return out_.serial.IsOpen(); }
+    void ClosePort() override;
+
     void OpenPort();
-    void ClosePort();
     // A run-time failure of the open port: close it, then tell the operator once.
     void FailPort();
 
     Outside out_;
     rtu::FrameTable frames_;
+    device::SchedulerState state_;
+    device::Scheduler scheduler_;
+    device::ReplyInterpreter interpreter_;
     rtu::ReplyFramer framer_;
-    std::uint8_t pollState_ = 0;
-    std::uint8_t versionPending_ = 1;
-    std::function<void(const rtu::RxBufferBytes&)> replyHook_;
 };
 
 }  // namespace app

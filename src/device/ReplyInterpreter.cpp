@@ -1,0 +1,165 @@
+#include "device/ReplyInterpreter.h"
+
+#include <algorithm>
+
+#include "device/RegisterMap.h"
+
+namespace device {
+
+using ui::Widget;
+
+namespace {
+constexpr std::uint8_t kRead = 0x03;
+constexpr std::uint8_t kWrite = 0x10;
+constexpr std::uint8_t kReadException = 0x83;
+}  // namespace
+
+void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
+    switch (rx[1]) {
+        case kRead:
+            switch (rx[2]) {
+                case 4:
+                    if (!Position(rx)) {
+                        Recover();
+                    }
+                    break;
+                case 42:
+                    if (!Configuration(rx)) {
+                        Recover();
+                    }
+                    break;
+                case 6: Status(rx); break;
+                case 2: Version(rx); break;
+                default: break;
+            }
+            break;
+        case kWrite: p_.window.SetCaption(Widget::Label18, kSavedText); break;
+        case kReadException: Exception(); break;
+        default: break;  // an exception to a write (0x90) included
+    }
+}
+
+bool ReplyInterpreter::Position(const rtu::RxBufferBytes& rx) {
+    const auto position = Decode32(rx, 3);
+    if (!position) {
+        return false;
+    }
+    p_.window.SetText(Widget::Text10, DecimalText(*position).View());
+    if (p_.state.VersionPending == 1) {
+        p_.state.PollState = poll::ReadingVersion;
+    }
+    return true;
+}
+
+bool ReplyInterpreter::Configuration(const rtu::RxBufferBytes& rx) {
+    struct Selection {
+        Widget list;
+        int index;
+    };
+    const Selection selections[] = {
+        {Widget::Combo2, rx[6]},
+        {Widget::Combo3, ProtocolIndex(rx[10])},
+        {Widget::Combo4, rx[12]},
+        {Widget::Combo5, rx[14]},
+        {Widget::Combo6, rx[16]},
+        {Widget::Combo7, rx[20]},
+        {Widget::Combo8, rx[8]},
+    };
+    for (const Selection& s : selections) {
+        if (!p_.window.SetSelectedIndex(s.list, s.index)) {
+            return false;
+        }
+    }
+
+    struct Number {
+        Widget field;
+        std::size_t at;
+        bool wide;
+    };
+    constexpr Number numbers[] = {
+        {Widget::Text1, 3, false},  {Widget::Text2, 25, true},  {Widget::Text3, 29, true},
+        {Widget::Text4, 17, false}, {Widget::Text5, 21, false}, {Widget::Text6, 23, false},
+        {Widget::Text7, 33, true},  {Widget::Text8, 37, true},  {Widget::Text9, 41, true},
+    };
+    for (const Number& n : numbers) {
+        std::int64_t value = 0;
+        if (n.wide) {
+            const auto v = Decode32(rx, n.at);
+            if (!v) {
+                return false;
+            }
+            value = *v;
+        } else {
+            value = Decode16(rx, n.at);
+        }
+        p_.window.SetText(n.field, DecimalText(value).View());
+    }
+
+    p_.window.SetCaption(Widget::Label18, kConfigReadText);
+    p_.timer3.Stop();
+    p_.state.PollState =
+        p_.state.PollState == poll::Loading ? poll::LoadStatusPending : poll::ReadStatusPending;
+
+    switch (p_.link.Send(p_.frames.ReadStatusFrame)) {
+        case rtu::SendResult::Sent: return true;
+        // A reply completed just after the operator closed the port: the request cannot go out.
+        case rtu::SendResult::PortClosed: return false;
+        // The port failed: it has been reported and closed, which is all there is to do.
+        case rtu::SendResult::WriteFailed: return true;
+    }
+    return true;
+}
+
+void ReplyInterpreter::Status(const rtu::RxBufferBytes& rx) {
+    if (p_.state.PollState == poll::LoadStatusPending) {
+        EnableCommands();
+    }
+    p_.state.PollState = poll::Polling;
+    const bool pass = std::any_of(rx.begin() + 3, rx.begin() + 9, [](auto b) { return b != 0; });
+    p_.window.SetCaption(Widget::Label19, pass ? "Pass" : "Fail");
+}
+
+void ReplyInterpreter::Version(const rtu::RxBufferBytes& rx) {
+    const std::uint16_t version = Decode16(rx, 3);
+    p_.state.VersionPending = 0;
+    p_.state.PollState = poll::Polling;
+    std::array<char, 16> text{'V', 'e', 'r'};
+    const std::string_view digits = DecimalText(version, 4).View();
+    std::copy(digits.begin(), digits.end(), text.begin() + 3);
+    p_.window.SetCaption(Widget::Label20, std::string_view(text.data(), 3 + digits.size()));
+}
+
+void ReplyInterpreter::Exception() {
+    // Three tests in a row on the current state; the exception code is not looked at.
+    if (p_.state.PollState == poll::LoadStatusPending) {
+        EnableCommands();
+        p_.window.SetCaption(Widget::Label19, "Unknow");
+        p_.state.PollState = poll::Polling;
+    }
+    if (p_.state.PollState == poll::ReadStatusPending) {
+        p_.window.SetCaption(Widget::Label19, "Unknow");
+    }
+    if (p_.state.PollState == poll::ReadingVersion) {
+        p_.window.SetCaption(Widget::Label20, " ");
+        p_.state.PollState = poll::Polling;
+        p_.state.VersionPending = 0;
+    }
+}
+
+void ReplyInterpreter::EnableCommands() {
+    p_.window.SetEnabled(Widget::Command2, true);
+    p_.window.SetEnabled(Widget::Command3, true);
+    p_.window.SetEnabled(Widget::Command4, true);
+    p_.window.SetEnabled(Widget::Command5, true);
+}
+
+void ReplyInterpreter::Recover() {
+    if (p_.state.PollState == poll::Loading || p_.state.PollState == poll::LoadStatusPending) {
+        p_.timer3.Stop();
+        EnableCommands();
+        p_.state.PollState = poll::Polling;
+    }
+    p_.window.SetCaption(Widget::Label18, kOutOfRangeText);
+}
+
+}  // namespace device
