@@ -1,0 +1,184 @@
+// The port chooser at start-up and the open/close button, on the display-less window.
+#include <gtest/gtest.h>
+
+#include "harness/Rig.h"
+
+namespace {
+
+using harness::Ms;
+using harness::Rig;
+using ui::Widget;
+
+TEST(PortList, NoOpenablePortGivesAnEmptyListAndOpenOnlyShowsTheError) {
+    Rig rig(rtu::PortNaming::Windows);
+    rig.form.Form_Load();
+    EXPECT_TRUE(rig.window.Items(Widget::Combo1).empty());
+    EXPECT_EQ(rig.window.SelectedIndex(Widget::Combo1), -1);
+    EXPECT_EQ(rig.Caption(Widget::Combo1), "");
+
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    ASSERT_EQ(rig.message.Messages().size(), 1u);
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
+    EXPECT_TRUE(rig.window.IsEnabled(Widget::Combo1));
+    EXPECT_EQ(rig.Caption(Widget::Label18), "");
+    EXPECT_FALSE(rig.timer2.IsRunning());
+    EXPECT_FALSE(rig.timer3.IsRunning());
+    EXPECT_EQ(rig.form.PollState(), 0);
+    EXPECT_EQ(rig.form.VersionPending(), 1);
+}
+
+TEST(PortList, WindowsListsOpenablePortsInOrderAndClosesEveryProbe) {
+    Rig rig(rtu::PortNaming::Windows);
+    rig.serial.AddPort("COM7");
+    rig.serial.AddPort("COM3");
+    rig.serial.AddPort("COM25");  // beyond the twenty probed
+    rig.form.Form_Load();
+    EXPECT_EQ(rig.window.Items(Widget::Combo1), (std::vector<std::string>{"COM3", "COM7"}));
+    EXPECT_EQ(rig.window.SelectedIndex(Widget::Combo1), 0);
+    EXPECT_EQ(rig.Caption(Widget::Combo1), "COM3");
+    for (const char* port : {"COM3", "COM7"}) {
+        EXPECT_EQ(rig.serial.OpenCount(port), 1) << port;
+        EXPECT_EQ(rig.serial.CloseCount(port), 1) << port;
+    }
+    EXPECT_FALSE(rig.serial.IsOpen());
+}
+
+TEST(PortList, UnixListsReportedPortsInNaturalOrderLeavingOutBusyOnes) {
+    Rig rig(rtu::PortNaming::Unix);
+    for (const char* port : {"ttyUSB10", "ttyUSB2", "ttyS0", "ttyACM0"}) {
+        rig.serial.AddPort(port);
+    }
+    rig.serial.SetBusy("ttyACM0", true);
+    rig.serial.AddPort("/dev/pts/3", /*reportedBySystem=*/false);
+    rig.form.Form_Load();
+    EXPECT_EQ(rig.window.Items(Widget::Combo1),
+              (std::vector<std::string>{"ttyS0", "ttyUSB2", "ttyUSB10"}));
+    EXPECT_EQ(rig.Caption(Widget::Combo1), "ttyS0");
+    EXPECT_EQ(rig.serial.OpenCount("ttyACM0"), 0);
+}
+
+TEST(FormLoad, LeavesTheWindowInItsStartState) {
+    Rig rig;
+    rig.serial.AddPort("ttyUSB0");
+    rig.form.Form_Load();
+    for (Widget w : {Widget::Command2, Widget::Command3, Widget::Command4, Widget::Command5}) {
+        EXPECT_FALSE(rig.window.IsEnabled(w)) << ui::NameOf(w);
+    }
+    EXPECT_TRUE(rig.window.IsEnabled(Widget::Command1));
+    EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
+    EXPECT_EQ(rig.Caption(Widget::Label19), "Fail");
+    EXPECT_EQ(rig.form.PollState(), 0);
+    EXPECT_EQ(rig.form.VersionPending(), 1);
+    for (auto* t : {&rig.timer1, &rig.timer2, &rig.timer3, &rig.timer4}) {
+        EXPECT_FALSE(t->IsRunning());
+    }
+    EXPECT_EQ(rig.form.Frames().ReadAllFrame[7], 0xD4) << "frames are built first";
+}
+
+TEST(OpenPort, RunsTheOpenStepsAt115200N81WhateverTheListsShow) {
+    Rig rig;
+    rig.serial.AddPort("ttyUSB0");
+    rig.form.Form_Load();
+    ASSERT_TRUE(rig.window.SetSelectedIndex(Widget::Combo2, 0));  // "4800"
+    ASSERT_TRUE(rig.window.SetSelectedIndex(Widget::Combo8, 2));  // "EVEN"
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+
+    EXPECT_TRUE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.serial.OpenPort(), "ttyUSB0");
+    EXPECT_EQ(rig.serial.SettingsAtOpen(), rtu::kLineSettings);
+    EXPECT_EQ(rtu::kLineSettings, (rtu::LineSettings{115200, rtu::Parity::None, 8, 1}));
+    EXPECT_EQ(rig.Caption(Widget::Command1), "关闭串口");
+    EXPECT_FALSE(rig.window.IsEnabled(Widget::Combo1));
+    EXPECT_TRUE(rig.timer2.IsRunning());
+    EXPECT_TRUE(rig.timer3.IsRunning());
+    EXPECT_EQ(rig.form.PollState(), 1);
+    EXPECT_EQ(rig.form.VersionPending(), 1);
+    EXPECT_EQ(rig.Caption(Widget::Label18), "正在加载配置参数");
+    EXPECT_TRUE(rig.message.Messages().empty());
+}
+
+TEST(OpenPort, TypedDevicePathOpensAPortThatIsNotListed) {
+    Rig rig;
+    rig.serial.AddPort("/dev/pts/4", false);
+    rig.form.Form_Load();
+    ASSERT_TRUE(rig.window.Type(Widget::Combo1, "/dev/pts/4"));
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    EXPECT_EQ(rig.serial.OpenPort(), "/dev/pts/4");
+}
+
+TEST(OpenPort, FailureChangesNothingButShowsTheError) {
+    struct Case {
+        const char* text;
+        bool busy;
+    };
+    for (const Case c : {Case{"ttyUSB0", true}, Case{"ttyUSB9", false}, Case{"", false}}) {
+        Rig rig;
+        rig.serial.AddPort("ttyUSB0");
+        rig.serial.SetBusy("ttyUSB0", c.busy);
+        rig.form.Form_Load();
+        rig.window.SetText(Widget::Combo1, c.text);
+        ASSERT_TRUE(rig.Click(Widget::Command1));
+        ASSERT_EQ(rig.message.Messages().size(), 1u) << c.text;
+        EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+        EXPECT_FALSE(rig.serial.IsOpen());
+        EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
+        EXPECT_TRUE(rig.window.IsEnabled(Widget::Combo1));
+        EXPECT_FALSE(rig.timer2.IsRunning());
+        EXPECT_EQ(rig.form.PollState(), 0);
+    }
+}
+
+TEST(ClosePort, RunsTheCloseStepsAndKeepsTheVersionFlag) {
+    Rig rig;
+    rig.LoadAndOpen();
+    rig.form.StateForTest().VersionPending = 0;
+    rig.window.SetEnabled(Widget::Command2, true);
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
+    EXPECT_TRUE(rig.window.IsEnabled(Widget::Combo1));
+    EXPECT_FALSE(rig.timer2.IsRunning());
+    EXPECT_FALSE(rig.timer3.IsRunning());
+    for (Widget w : {Widget::Command2, Widget::Command3, Widget::Command4, Widget::Command5}) {
+        EXPECT_FALSE(rig.window.IsEnabled(w));
+    }
+    EXPECT_EQ(rig.Caption(Widget::Label18), "串口关闭");
+    EXPECT_EQ(rig.form.PollState(), 0);
+    EXPECT_EQ(rig.form.VersionPending(), 0);
+}
+
+TEST(PortFailure, WriteErrorIsReportedOnceAndClosesThePort) {
+    Rig rig;
+    rig.LoadAndOpen();
+    rig.serial.FailWrites(true);
+    rig.message.SetReadingTime(Ms(3000));  // timers keep running while the message is up
+    rig.clock.AdvanceTo(Ms(10000));
+    ASSERT_EQ(rig.message.Messages().size(), 1u);
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.message.Messages()[0].at, Ms(200));
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
+    EXPECT_EQ(rig.Caption(Widget::Label18), "串口关闭");
+    EXPECT_EQ(rig.form.PollState(), 0);
+    EXPECT_FALSE(rig.timer2.IsRunning());
+    EXPECT_FALSE(rig.timer3.IsRunning());
+}
+
+TEST(PortFailure, AdapterPulledIsReportedOnceAndTheWindowStaysUsable) {
+    Rig rig;
+    rig.LoadAndOpen();
+    rig.clock.AdvanceTo(Ms(300));
+    rig.serial.RaiseError(rtu::SerialError::DeviceGone);
+    rig.serial.RaiseError(rtu::SerialError::DeviceGone);  // the control repeats itself
+    ASSERT_EQ(rig.message.Messages().size(), 1u);
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.form.PollState(), 0);
+    // And the operator can open again.
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    EXPECT_TRUE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.form.PollState(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "harness/FakeSerialControl.h"
+#include "harness/FakeTimer.h"
+#include "harness/RecordingMessage.h"
+#include "harness/VirtualClock.h"
+#include "ui/WindowModel.h"
+
+namespace harness {
+
+// The window's logic on the display-less window, a fake port and fake timers, all in virtual
+// time: the whole tool as a test sees it.
+class Rig {
+public:
+    explicit Rig(rtu::PortNaming naming = rtu::PortNaming::Unix)
+        : form({serial, window, message, timer1, timer2, timer3, naming}) {
+        timer1.OnTick([this] { form.Timer1_Timer(); });
+        timer2.OnTick([this] { form.Timer2_Timer(); });
+        timer3.OnTick([this] { form.Timer3_Timer(); });
+        timer4.OnTick([this] { form.Timer4_Timer(); });
+    }
+
+    // The operator clicks a widget; delivered only to a visible, enabled button.
+    bool Click(ui::Widget button) {
+        if (!window.CanClick(button)) {
+            return false;
+        }
+        switch (button) {
+            case ui::Widget::Command1: form.Command1_Click(); break;
+            case ui::Widget::Command2: form.Command2_Click(); break;
+            case ui::Widget::Command3: form.Command3_Click(); break;
+            case ui::Widget::Command4: form.Command4_Click(); break;
+            case ui::Widget::Command5: form.Command5_Click(); break;
+            default: return false;
+        }
+        return true;
+    }
+
+    // Loads the window with one port and opens it at the current time.
+    void LoadAndOpen(const std::string& port = "ttyUSB0") {
+        serial.AddPort(port);
+        form.Form_Load();
+        window.SetText(ui::Widget::Combo1, port);
+        form.Command1_Click();
+    }
+
+    std::string Caption(ui::Widget w) const { return window.Text(w); }
+
+    // Every frame written since the last ClearRecords, as bytes.
+    std::vector<Bytes> FramesWritten() const {
+        std::vector<Bytes> frames;
+        for (const auto& f : serial.Written()) {
+            frames.push_back(f.bytes);
+        }
+        return frames;
+    }
+
+    VirtualClock clock;
+    FakeSerialControl serial{clock};
+    ui::WindowModel window;
+    RecordingMessage message{clock};
+    FakeTimer timer1{clock, 50};
+    FakeTimer timer2{clock, 200};
+    FakeTimer timer3{clock, 5000};
+    FakeTimer timer4{clock, 500};
+    app::Form1 form;
+};
+
+// A frame from hex text such as "00 03 04 00 01 E2 40 F2 63".
+Bytes Hex(std::string_view text);
+// A reply body with its checksum appended.
+Bytes Sealed(Bytes body);
+
+}  // namespace harness
