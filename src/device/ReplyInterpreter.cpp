@@ -124,7 +124,8 @@ void ReplyInterpreter::Version(const rtu::RxBufferBytes& rx) {
     p_.state.VersionPending = 0;
     p_.state.PollState = poll::Polling;
     std::array<char, 16> text{'V', 'e', 'r'};
-    const std::string_view digits = DecimalText(version, 4).View();
+    const DecimalText padded(version, 4);
+    const std::string_view digits = padded.View();
     std::copy(digits.begin(), digits.end(), text.begin() + 3);
     p_.window.SetCaption(Widget::Label20, std::string_view(text.data(), 3 + digits.size()));
 }
