@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "sim/Faults.h"
+#include "sim/Reply.h"
+#include "sim/RequestFramer.h"
+#include "sim/Transmitter.h"
+
+namespace sim {
+
+// Serves a Transmitter on a pseudo-terminal, in real time, on a background thread. A master
+// opens Path() (e.g. /dev/pts/5) as its serial port. The faults and registers may be changed
+// from any thread while it serves.
+//
+// A pty carries bytes at once whatever its baud rate, so the line's pace is simulated here: a
+// request counts as complete n * 87 us after its n bytes came in, and each chunk of a reply is
+// written in one piece at the moment its last byte would have arrived on a 115200 baud line.
+class PtyServer {
+  public:
+    // One line of traffic, e.g. "12.345678 rx 00 03 00 1B 00 01 F5 DC"; called on the serving
+    // thread.
+    using LogSink = std::function<void(std::string_view line)>;
+
+    PtyServer() = default;
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Call before Start.
+    void SetLog(LogSink log) { log_ = std::move(log); }
+
+    // Creates the pseudo-terminal (raw, 115200 8N1) and starts serving. Throws std::system_error
+    // when no pseudo-terminal can be had.
+    void Start();
+    // Stops serving and removes the pseudo-terminal. Safe to call twice.
+    void Stop();
+    const std::string& Path() const { return path_; }
+
+    // Runs `change` on the device, at the current time, under the lock.
+    void Update(const std::function<void(Transmitter&)>& change);
+    void SetFaults(const Faults& faults);
+    void SetRegister(std::size_t index, std::uint16_t value);
+    std::uint16_t Register(std::size_t index);
+
+  private:
+    // A reply chunk waiting for its time.
+    struct Pending {
+        bool used = false;
+        std::int64_t dueUs = 0;
+        std::size_t size = 0;
+        std::array<std::uint8_t, Reply::kCapacity> bytes{};
+    };
+
+    void Serve();
+    void TakeFrames(std::int64_t nowUs);
+    void Schedule(const Reply& reply, std::int64_t requestEndUs);
+    void WriteDue(std::int64_t nowUs);
+    std::int64_t NextWakeUs() const;
+    std::int64_t NowUs() const;
+    void Log(const char* direction, std::span<const std::uint8_t> bytes, std::int64_t atUs);
+
+    // Frames are closed by their length (0x03, 0x10), else by 2 ms of silence. On a wire the
+    // Modbus rule is 3.5 characters, fixed at 1.75 ms above 19200 baud; a pty hands over what a
+    // master writes in one burst, and the scheduling of two processes adds jitter, so the gap
+    // used here is a little longer. It only matters for frames the device will refuse anyway.
+    static constexpr std::int64_t kSilenceUs = 2000;
+    static constexpr std::size_t kMaxPending = 16;
+
+    std::mutex mutex_;
+    Transmitter device_;  // guarded by mutex_
+    RequestFramer framer_{kSilenceUs};
+    Reply reply_;
+    std::array<Pending, kMaxPending> pending_{};
+
+    LogSink log_;
+    std::string path_;
+    int masterFd_ = -1;
+    int slaveFd_ = -1;  // held open so that the master side never sees a hang-up
+    std::array<int, 2> wakePipe_{-1, -1};
+    std::thread thread_;
+    std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace sim

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "sim/Faults.h"
+#include "sim/Reply.h"
+
+namespace sim {
+
+inline constexpr std::size_t kRegisterCount = 28;
+
+// Holding registers the device gives a meaning to. 32-bit values take two registers, the
+// lower-numbered one holding the most significant half.
+namespace reg {
+inline constexpr std::size_t kCommAddress = 0;
+inline constexpr std::size_t kBaudRate = 1;
+inline constexpr std::size_t kParity = 2;
+inline constexpr std::size_t kProtocol = 3;
+inline constexpr std::size_t kTurnCountMode = 4;  // 0 single-turn, 1 multi-turn
+inline constexpr std::size_t kWorkMode = 5;
+inline constexpr std::size_t kRotationDirection = 6;  // 0 clockwise (up), 1 counter-clockwise
+inline constexpr std::size_t kResolutionPerTurn = 7;
+inline constexpr std::size_t kGearSelection = 8;
+inline constexpr std::size_t kCurrentUpperLimit = 9;
+inline constexpr std::size_t kCurrentLowerLimit = 10;
+inline constexpr std::size_t kCycleValue = 11;
+inline constexpr std::size_t kReciprocationValue = 13;
+inline constexpr std::size_t kUpperLimitPosition = 15;
+inline constexpr std::size_t kLowerLimitPosition = 17;
+inline constexpr std::size_t kPresetPosition = 19;
+inline constexpr std::size_t kCurrentPosition = 21;
+inline constexpr std::size_t kStatusWords = 23;  // three registers
+inline constexpr std::size_t kFirmwareVersion = 27;
+// Registers from here on are measured or fixed by the device and refuse writes.
+inline constexpr std::size_t kFirstReadOnly = 21;
+}  // namespace reg
+
+// Modbus exception codes.
+inline constexpr std::uint8_t kIllegalFunction = 0x01;
+inline constexpr std::uint8_t kIllegalDataAddress = 0x02;
+inline constexpr std::uint8_t kIllegalDataValue = 0x03;
+
+// The position transmitter as a Modbus RTU slave: 28 holding registers, a shaft that turns, and
+// switchable faults. It answers function 0x03 and 0x10 addressed to 0 or to its own address
+// (register 0), and stays silent for other addresses and for frames with a wrong checksum.
+//
+// Time is handed in (microseconds on any monotonic scale), so the same device runs in virtual
+// time under test and in real time behind a pseudo-terminal. Not thread-safe; nothing is
+// allocated while answering.
+class Transmitter {
+  public:
+    // Factory state: the values the configuration window starts with, position 0, still shaft.
+    Transmitter();
+
+    // Moves the device's clock on; the shaft turns meanwhile. Earlier times are ignored.
+    void AdvanceTo(std::int64_t nowUs);
+    std::int64_t Now() const { return nowUs_; }
+
+    // Answers one complete request frame taken at nowUs (its last byte, or the silence after it).
+    // `reply` is overwritten, and left empty when the device says nothing.
+    void Handle(std::span<const std::uint8_t> request, std::int64_t nowUs, Reply& reply);
+
+    // Register 0..27 as a read would return it now.
+    std::uint16_t Register(std::size_t index) const;
+    // Stores a raw value, any register, no checks: the way to show the master odd values (6 in
+    // the protocol register, 80 00 00 00 in the position). Registers 21-22 move the live
+    // position, which turns on from there.
+    void SetRegister(std::size_t index, std::uint16_t value);
+
+    std::uint32_t Position() const;
+    void SetPosition(std::uint32_t position);
+    void SetSpeed(std::uint32_t countsPerSecond);
+    std::uint32_t Speed() const { return speed_; }
+
+    const Faults& GetFaults() const { return faults_; }
+    // Replaces every fault switch and restarts the count for corruptEvery.
+    void SetFaults(const Faults& faults);
+
+  private:
+    // The longest answer: all 28 registers, 5 + 2 * 28 bytes.
+    static constexpr std::size_t kMaxAnswer = 5 + 2 * kRegisterCount;
+    using Answer = std::array<std::uint8_t, kMaxAnswer>;
+
+    // Builds the answer to a well-formed request; returns its length.
+    std::size_t Execute(std::span<const std::uint8_t> request, Answer& answer);
+    std::size_t ReadRegisters(std::span<const std::uint8_t> request, Answer& answer) const;
+    std::size_t WriteRegisters(std::span<const std::uint8_t> request, Answer& answer);
+    // Lays the answer out on the line as the fault switches say.
+    void Send(std::span<std::uint8_t> answer, Reply& reply);
+    void AppendNoise(std::int64_t startUs, Reply& reply);
+    // Restarts the position's time origin at now, so that what changes next (speed, direction,
+    // turn mode, resolution) applies from now on only.
+    void Rebase();
+
+    std::array<std::uint16_t, kRegisterCount> registers_{};
+    std::uint32_t origin_ = 0;  // the position at originUs_
+    std::int64_t originUs_ = 0;
+    std::int64_t nowUs_ = 0;
+    std::uint32_t speed_ = 0;
+    Faults faults_;
+    std::uint32_t repliesSent_ = 0;
+    std::uint32_t noiseState_ = 0x2545F491;
+};
+
+}  // namespace sim

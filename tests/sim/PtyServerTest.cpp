@@ -1,0 +1,130 @@
+#include "sim/PtyServer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+
+#include "harness/Rig.h"
+#include "sim/LineTiming.h"
+
+namespace {
+
+using harness::Bytes;
+using harness::Hex;
+using harness::Sealed;
+using Clock = std::chrono::steady_clock;
+
+const Bytes kReadVersion = Hex("00 03 00 1B 00 01 F5 DC");
+
+// The slave side of the pseudo-terminal, opened the way a master program opens a serial port.
+class Port {
+  public:
+    explicit Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
+        if (fd_ >= 0) {
+            termios tio{};
+            ::tcgetattr(fd_, &tio);
+            ::cfmakeraw(&tio);
+            ::cfsetspeed(&tio, B115200);
+            ::tcsetattr(fd_, TCSANOW, &tio);
+            ::tcflush(fd_, TCIOFLUSH);
+        }
+    }
+    ~Port() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Port(const Port&) = delete;
+    Port& operator=(const Port&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Writes `request` and gathers `expected` bytes of reply, giving up after `patience`.
+    // Returns the bytes and how long after the write the last of them came.
+    std::pair<Bytes, Clock::duration> Ask(const Bytes& request, std::size_t expected,
+                                          Clock::duration patience = std::chrono::seconds(2)) {
+        const auto sent = Clock::now();
+        EXPECT_EQ(::write(fd_, request.data(), request.size()),
+                  static_cast<ssize_t>(request.size()));
+        const auto deadline = sent + patience;
+        Bytes reply;
+        while (reply.size() < expected && Clock::now() < deadline) {
+            pollfd pfd{fd_, POLLIN, 0};
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (::poll(&pfd, 1, static_cast<int>(left.count()) + 1) <= 0) {
+                continue;
+            }
+            std::uint8_t buffer[256];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) {
+                reply.insert(reply.end(), buffer, buffer + n);
+            }
+        }
+        return {reply, Clock::now() - sent};
+    }
+
+  private:
+    int fd_;
+};
+
+class PtyServing : public testing::Test {
+  protected:
+    void SetUp() override {
+        server.Start();
+        ASSERT_TRUE(server.Path().starts_with("/dev/")) << server.Path();
+    }
+    sim::PtyServer server;
+};
+
+TEST_F(PtyServing, AnswersAMasterOnThePathWithLineTiming) {
+    Port port(server.Path());
+    ASSERT_TRUE(port.IsOpen());
+    const auto [reply, took] = port.Ask(kReadVersion, 7);
+    EXPECT_EQ(reply, Hex("00 03 02 01 02 05 D5"));
+    EXPECT_GE(took, std::chrono::microseconds(sim::WireTimeUs(8) + sim::WireTimeUs(7)));
+}
+
+TEST_F(PtyServing, FaultsAndRegistersChangeWhileServing) {
+    Port port(server.Path());
+    ASSERT_TRUE(port.IsOpen());
+    server.SetRegister(27, 7);
+    server.SetFaults({.responseDelayUs = 50'000, .split = true, .splitGapUs = 20'000});
+    const auto [reply, took] = port.Ask(kReadVersion, 7);
+    EXPECT_EQ(reply, Sealed(Hex("00 03 02 00 07")));
+    EXPECT_GE(took, std::chrono::milliseconds(70));
+
+    server.SetFaults({.silentFor = sim::Scope::VersionRead});
+    EXPECT_TRUE(port.Ask(kReadVersion, 1, std::chrono::milliseconds(300)).first.empty());
+}
+
+TEST_F(PtyServing, KeepsServingWhenMastersComeAndGo) {
+    {
+        Port first(server.Path());
+        ASSERT_TRUE(first.IsOpen());
+        EXPECT_EQ(first.Ask(kReadVersion, 7).first.size(), 7u);
+    }
+    // Nobody on the line for a while: the server must neither stop nor spin on a hang-up.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Port second(server.Path());
+    ASSERT_TRUE(second.IsOpen());
+    EXPECT_EQ(second.Ask(kReadVersion, 7).first, Hex("00 03 02 01 02 05 D5"));
+}
+
+TEST(PtyServer, StopRemovesThePseudoTerminal) {
+    sim::PtyServer server;
+    server.Start();
+    const std::string path = server.Path();
+    server.Stop();
+    server.Stop();
+    EXPECT_TRUE(server.Path().empty());
+    EXPECT_NE(::access(path.c_str(), F_OK), 0) << path;
+}
+
+}  // namespace
