@@ -1,0 +1,74 @@
+#include "app/Application.h"
+
+#include <algorithm>
+
+namespace app {
+
+using ui::Widget;
+
+Application::Application(const CommandLine& commandLine)
+    : port_(commandLine.port),
+      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_}) {
+    timer1_.OnTick([this] { form_.Timer1_Timer(); });
+    timer2_.OnTick([this] { form_.Timer2_Timer(); });
+    timer3_.OnTick([this] { form_.Timer3_Timer(); });
+    timer4_.OnTick([this] { form_.Timer4_Timer(); });
+    window_.SetClickHandler([this](Widget button) { OnClick(button); });
+
+    if (commandLine.demo) {
+        // The simulated transmitter serves a pseudo-terminal; its path is offered first in
+        // Combo1, like a port given with --port.
+        demo_ = std::make_unique<sim::PtyServer>();
+        demo_->Start();
+        port_ = demo_->Path();
+    }
+}
+
+Application::~Application() {
+    // The logic is destroyed before the control it listens to: nothing may reach it meanwhile.
+    serial_.SetListener(nullptr);
+    serial_.Close();
+}
+
+void Application::Start() {
+    form_.Form_Load();
+    if (!port_.empty()) {
+        OfferPortFirst(port_);
+    }
+    window_.show();
+}
+
+void Application::OnClick(Widget button) {
+    switch (button) {
+        case Widget::Command1:
+            form_.Command1_Click();
+            break;
+        case Widget::Command2:
+            form_.Command2_Click();
+            break;
+        case Widget::Command3:
+            form_.Command3_Click();
+            break;
+        case Widget::Command4:
+            form_.Command4_Click();
+            break;
+        case Widget::Command5:
+            form_.Command5_Click();
+            break;
+        default:
+            break;
+    }
+}
+
+void Application::OfferPortFirst(const std::string& port) {
+    std::vector<std::string> others = window_.Items(Widget::Combo1);
+    std::erase(others, port);
+    window_.ClearItems(Widget::Combo1);
+    window_.AddItem(Widget::Combo1, port);
+    for (const std::string& item : others) {
+        window_.AddItem(Widget::Combo1, item);
+    }
+    (void)window_.SetSelectedIndex(Widget::Combo1, 0);
+}
+
+}  // namespace app

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/Form1.h"
+#include "app/QtMessage.h"
+#include "app/QtTimer.h"
+#include "link/QtSerialControl.h"
+#include "sim/PtyServer.h"
+#include "ui/Form1Window.h"
+
+namespace app {
+
+// The program: the window, the serial control, the four timers and the message box, bound to
+// the window's logic. Ticks and clicks go to the logic's handlers of the same names.
+class Application {
+  public:
+    // Throws std::system_error in demo mode when no pseudo-terminal can be had.
+    explicit Application(const CommandLine& commandLine);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The window's load, then the port asked for on the command line, then the window is shown.
+    void Start();
+
+    ui::Form1Window& Window() { return window_; }
+    Form1& Logic() { return form_; }
+
+  private:
+    void OnClick(ui::Widget button);
+    // Puts the port first in Combo1 (once) and selects it.
+    void OfferPortFirst(const std::string& port);
+
+    std::string port_;
+    // Demo mode only: the simulated transmitter, serving a pseudo-terminal until after the
+    // serial control has closed it.
+    std::unique_ptr<sim::PtyServer> demo_;
+    ui::Form1Window window_;
+    rtu::QtSerialControl serial_;
+    QtTimer timer1_{50};    // end of reply: 50 ms of silence
+    QtTimer timer2_{200};   // request scheduler
+    QtTimer timer3_{5000};  // configuration load timeout
+    QtTimer timer4_{500};   // never started
+    QtMessage message_{&window_};
+    Form1 form_;
+};
+
+}  // namespace app

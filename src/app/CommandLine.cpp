@@ -1,0 +1,42 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace app {
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configuration tool for the RS485 rotary position transmitter "
+                       "(Modbus RTU master, 115200 8N1, slave address 0)."));
+    parser.addHelpOption();
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Talk to a simulated transmitter on a pseudo-terminal."));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Offer the serial port NAME (a system name such as "
+                       "ttyUSB0, or a device path) first, selected."),
+        QStringLiteral("NAME"));
+    parser.addOption(demo);
+    parser.addOption(port);
+
+    CommandLine result;
+    result.helpText = parser.helpText().toStdString();
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText().toStdString();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.error = "unexpected argument: " + parser.positionalArguments().front().toStdString();
+        return result;
+    }
+    result.demo = parser.isSet(demo);
+    result.port = parser.value(port).trimmed().toStdString();
+    if (parser.isSet(port) && result.port.empty()) {
+        result.error = "--port needs a port name";
+    }
+    return result;
+}
+
+}  // namespace app

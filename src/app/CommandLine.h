@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+namespace app {
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    bool demo = false;  // --demo: talk to the built-in simulated transmitter
+    std::string port;   // --port NAME: offered first in the port chooser and selected
+    std::string helpText;
+    std::string error;  // not empty when the command line was not understood
+};
+
+// Reads the arguments, program name first, as QCoreApplication::arguments() gives them.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+}  // namespace app

@@ -1,0 +1,16 @@
+#include "app/QtTimer.h"
+
+namespace app {
+
+QtTimer::QtTimer(int intervalMs, std::function<void()> onTick) : onTick_(std::move(onTick)) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setSingleShot(false);
+    timer_.setInterval(intervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+        if (onTick_) {
+            onTick_();
+        }
+    });
+}
+
+}  // namespace app

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QTimer>
+#include <functional>
+
+#include "ui/Timer.h"
+
+namespace app {
+
+// A window timer over QTimer, ticking on the window's thread. It uses Qt's precise timer: the
+// default coarse one may shift a 50 ms tick by up to 5 %, and the end-of-reply silence should be
+// 50 ms, never less.
+class QtTimer : public ui::Timer {
+  public:
+    explicit QtTimer(int intervalMs, std::function<void()> onTick = {});
+    QtTimer(const QtTimer&) = delete;
+    QtTimer& operator=(const QtTimer&) = delete;
+
+    void OnTick(std::function<void()> onTick) { onTick_ = std::move(onTick); }
+
+    // The first tick comes one full interval after Start, also when the timer was running.
+    void Start() override { timer_.start(); }
+    void Stop() override { timer_.stop(); }
+    bool IsRunning() const override { return timer_.isActive(); }
+    int IntervalMs() const { return timer_.interval(); }
+
+  private:
+    QTimer timer_;
+    std::function<void()> onTick_;
+};
+
+}  // namespace app

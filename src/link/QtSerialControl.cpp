@@ -1,0 +1,192 @@
+#include "link/QtSerialControl.h"
+
+#include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace rtu {
+namespace {
+
+// QSerialPort's error codes, mapped to the link's in this one place.
+//
+// Opening: Qt reports both "no rights on the device" and "the device is locked or held for
+// exclusive use by another program" as PermissionError. The two are told apart by whether this
+// user may read and write the device file at all.
+SerialError OpenFailure(QSerialPort::SerialPortError error, bool mayReadAndWrite) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return SerialError::NotFound;
+        case QSerialPort::PermissionError:
+            return mayReadAndWrite ? SerialError::Busy : SerialError::PermissionDenied;
+        case QSerialPort::OpenError:
+            return SerialError::Busy;  // open in this control already
+        default:
+            return SerialError::OpenFailed;
+    }
+}
+
+// While open: a pulled USB adapter fails with EIO, which Qt reports as ResourceError; a port
+// that hangs up (the other end of a pseudo-terminal closed) ends its reads, which Qt reports as
+// ReadError. Both mean the device has gone.
+SerialError RunTimeFailure(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::WriteError:
+            return SerialError::WriteFailed;
+        case QSerialPort::ReadError:
+        case QSerialPort::ResourceError:
+            return SerialError::DeviceGone;
+        default:
+            return SerialError::Unknown;
+    }
+}
+
+bool MayReadAndWrite(const std::string& path) {
+#ifdef Q_OS_UNIX
+    return ::access(path.c_str(), R_OK | W_OK) == 0;
+#else
+    // Windows refuses a port that another program holds with "access denied".
+    (void)path;
+    return true;
+#endif
+}
+
+QSerialPort::DataBits DataBitsOf(std::uint8_t bits) {
+    switch (bits) {
+        case 5:
+            return QSerialPort::Data5;
+        case 6:
+            return QSerialPort::Data6;
+        case 7:
+            return QSerialPort::Data7;
+        default:
+            return QSerialPort::Data8;
+    }
+}
+
+QSerialPort::Parity ParityOf(Parity parity) {
+    switch (parity) {
+        case Parity::Odd:
+            return QSerialPort::OddParity;
+        case Parity::Even:
+            return QSerialPort::EvenParity;
+        case Parity::None:
+            break;
+    }
+    return QSerialPort::NoParity;
+}
+
+}  // namespace
+
+QtSerialControl::QtSerialControl() {
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
+        if (listener_ != nullptr) {
+            listener_->OnBytesWaiting();
+        }
+    });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError error) { OnPortError(error); });
+}
+
+QtSerialControl::~QtSerialControl() {
+    listener_ = nullptr;
+    port_.close();
+}
+
+std::vector<std::string> QtSerialControl::SystemPortNames() const {
+    std::vector<std::string> names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        names.push_back(info.portName().toStdString());
+    }
+    return names;
+}
+
+void QtSerialControl::SelectPort(std::string_view name) {
+    selected_ = name;
+    port_.setPortName(QString::fromStdString(selected_));
+}
+
+std::string QtSerialControl::SelectedPath() const {
+#ifdef Q_OS_UNIX
+    if (!selected_.empty() && selected_.front() != '/') {
+        return "/dev/" + selected_;
+    }
+#endif
+    return selected_;
+}
+
+SerialError QtSerialControl::Open() {
+    port_.setBaudRate(settings_.baudRate);
+    port_.setDataBits(DataBitsOf(settings_.dataBits));
+    port_.setParity(ParityOf(settings_.parity));
+    port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+
+    // QSerialPort announces an open failure through errorOccurred as well; that is the answer
+    // of this call, not a run-time failure.
+    opening_ = true;
+    const bool opened = port_.open(QIODevice::ReadWrite);
+    opening_ = false;
+    if (!opened) {
+        const SerialError error = OpenFailure(port_.error(), MayReadAndWrite(SelectedPath()));
+        port_.clearError();
+        return error;
+    }
+    errorReported_ = false;
+    return SerialError::None;
+}
+
+void QtSerialControl::Close() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+std::size_t QtSerialControl::Read(std::span<std::uint8_t> into) {
+    if (!port_.isOpen() || into.empty()) {
+        return 0;
+    }
+    const qint64 count =
+        port_.read(reinterpret_cast<char*>(into.data()), static_cast<qint64>(into.size()));
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+void QtSerialControl::DiscardInput() {
+    if (port_.isOpen()) {
+        port_.clear(QSerialPort::Input);
+    }
+}
+
+void QtSerialControl::DiscardOutput() {
+    if (port_.isOpen()) {
+        port_.clear(QSerialPort::Output);
+    }
+}
+
+bool QtSerialControl::Write(std::span<const std::uint8_t> bytes) {
+    if (!port_.isOpen()) {
+        return false;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    return port_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+}
+
+void QtSerialControl::OnPortError(QSerialPort::SerialPortError error) {
+    if (opening_ || error == QSerialPort::NoError || error == QSerialPort::NotOpenError ||
+        !port_.isOpen()) {
+        return;
+    }
+    // A hung-up pseudo-terminal makes QSerialPort repeat ReadError in a busy loop, and a pulled
+    // adapter repeats ResourceError: the listener hears the first one only, and is expected to
+    // close the port in response.
+    if (errorReported_) {
+        return;
+    }
+    errorReported_ = true;
+    if (listener_ != nullptr) {
+        listener_->OnSerialError(RunTimeFailure(error));
+    }
+}
+
+}  // namespace rtu

@@ -1,0 +1,291 @@
+#include "ui/Form1Window.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+
+#include "ui/AppIcon.h"
+#include "ui/Placement.h"
+
+namespace ui {
+namespace {
+
+const QString kSongti = QStringLiteral("宋体");
+const QString kSimSun = QStringLiteral("SimSun");
+
+QString ToQt(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQt(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QFont FontOf(FontVariant variant) {
+    const FontFace face = FaceOf(variant);
+    QFont font(kSongti);
+    // Pixel sizes keep the window as it looks at 96 dots per inch on any screen.
+    font.setPixelSize(face.PixelSize());
+    font.setWeight(face.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QRect GeometryOf(const Placement& p) {
+    return {TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width),
+            TwipsToPixels(p.height)};
+}
+
+// Text set by the program is shown from its first character. QLineEdit would scroll to its end,
+// and in the substitute font "115200" is a few pixels wider than the text portion of its list.
+void ShowFromStart(QLineEdit* edit) {
+    edit->setCursorPosition(0);
+}
+
+// A drop-down list whose text portion the operator may type into.
+void MakeEditableList(QComboBox* combo) {
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: the text portion holds exactly what was typed.
+    combo->setCompleter(nullptr);
+    QLineEdit* edit = combo->lineEdit();
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    // When editing finishes, QComboBox selects the item whose text matches the typed text. Here
+    // typing leaves the list without a selection until an item is picked, so that is cut off.
+    QObject::disconnect(edit, &QLineEdit::editingFinished, combo, nullptr);
+    // Typing removes the selection. Dropping the index empties the text portion, so the typed
+    // text and the cursor are put back.
+    QObject::connect(edit, &QLineEdit::textEdited, combo, [combo, edit] {
+        if (combo->currentIndex() < 0) {
+            return;
+        }
+        const QString typed = edit->text();
+        const int cursor = edit->cursorPosition();
+        combo->setCurrentIndex(-1);
+        edit->setText(typed);
+        edit->setCursorPosition(cursor);
+    });
+    QObject::connect(combo, &QComboBox::currentIndexChanged, edit, [edit] { ShowFromStart(edit); });
+}
+
+}  // namespace
+
+void RegisterSongtiSubstitutes() {
+    if (!QFont::substitutes(kSongti).isEmpty()) {
+        return;
+    }
+    // Song-style faces first, then any font that shows simplified Chinese.
+    const QStringList fallbacks{QStringLiteral("NSimSun"),
+                                QStringLiteral("Noto Serif CJK SC"),
+                                QStringLiteral("Source Han Serif SC"),
+                                QStringLiteral("AR PL UMing CN"),
+                                QStringLiteral("Noto Sans CJK SC"),
+                                QStringLiteral("WenQuanYi Zen Hei")};
+    QFont::insertSubstitutions(kSongti, QStringList{kSimSun} + fallbacks);
+    QFont::insertSubstitutions(kSimSun, QStringList{kSongti} + fallbacks);
+}
+
+Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
+    RegisterSongtiSubstitutes();
+    widgets_[static_cast<std::size_t>(Widget::Form1)] = this;
+    setObjectName(ToQt(NameOf(Widget::Form1)));
+    setWindowTitle(ToQt(DefaultsOf(Widget::Form1).text));
+    setWindowIcon(AppIcon());
+    resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+
+    for (const Placement& p : AllPlacements()) {
+        widgets_[static_cast<std::size_t>(p.widget)] = CreateWidget(p.widget);
+    }
+    const std::vector<Widget> order = TabOrder();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(QtWidget(order[i - 1]), QtWidget(order[i]));
+    }
+    QtWidget(order.front())->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* Form1Window::CreateWidget(Widget widget) {
+    const WidgetDefaults& d = DefaultsOf(widget);
+    const Placement& p = PlacementOf(widget);
+    QWidget* w = nullptr;
+    switch (d.kind) {
+        case WidgetKind::Label: {
+            auto* label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(false);
+            label->setFrameShape(QFrame::NoFrame);
+            label->setAutoFillBackground(true);  // opaque, in the window's own colour
+            // Centred vertically: the substitute font's line (41 px at 29 px) is taller than a
+            // 33 px label, and centring keeps the glyphs inside the box.
+            const bool centred = widget == Widget::Label19 || widget == Widget::Label20;
+            label->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+            label->setText(ToQt(d.text));
+            w = label;
+            break;
+        }
+        case WidgetKind::TextBox: {
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            edit->setText(ToQt(d.text));
+            ShowFromStart(edit);
+            w = edit;
+            break;
+        }
+        case WidgetKind::List: {
+            auto* combo = new QComboBox(this);
+            MakeEditableList(combo);
+            for (std::string_view item : d.items) {
+                combo->addItem(ToQt(item));
+            }
+            // Adding to an empty list selects its first item; at start nothing is selected and
+            // the text portion shows the default text.
+            combo->setCurrentIndex(-1);
+            combo->setEditText(ToQt(d.text));
+            ShowFromStart(combo->lineEdit());
+            w = combo;
+            break;
+        }
+        case WidgetKind::Button: {
+            auto* button = new QPushButton(ToQt(d.text), this);
+            // Neither Enter nor Escape presses a button.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            connect(button, &QPushButton::clicked, this, [this, widget] {
+                if (onClick_) {
+                    onClick_(widget);
+                }
+            });
+            w = button;
+            break;
+        }
+        case WidgetKind::Form:
+            return this;
+    }
+    w->setObjectName(ToQt(d.name));
+    w->setFont(FontOf(p.font));
+    w->setGeometry(GeometryOf(p));
+    if (!d.visible) {
+        w->hide();
+    }
+    return w;
+}
+
+QComboBox* Form1Window::List(Widget list) const {
+    return qobject_cast<QComboBox*>(QtWidget(list));
+}
+
+void Form1Window::SetCaption(Widget widget, std::string_view caption) {
+    SetText(widget, caption);
+}
+
+void Form1Window::SetText(Widget widget, std::string_view text) {
+    QWidget* w = QtWidget(widget);
+    const QString value = ToQt(text);
+    switch (DefaultsOf(widget).kind) {
+        case WidgetKind::Form:
+            w->setWindowTitle(value);
+            break;
+        case WidgetKind::Label:
+            static_cast<QLabel*>(w)->setText(value);
+            break;
+        case WidgetKind::TextBox: {
+            auto* edit = static_cast<QLineEdit*>(w);
+            edit->setText(value);
+            ShowFromStart(edit);
+            break;
+        }
+        case WidgetKind::List: {
+            auto* combo = static_cast<QComboBox*>(w);
+            combo->setEditText(value);
+            ShowFromStart(combo->lineEdit());
+            break;
+        }
+        case WidgetKind::Button:
+            static_cast<QPushButton*>(w)->setText(value);
+            break;
+    }
+}
+
+std::string Form1Window::Text(Widget widget) const {
+    const QWidget* w = QtWidget(widget);
+    switch (DefaultsOf(widget).kind) {
+        case WidgetKind::Form:
+            return FromQt(w->windowTitle());
+        case WidgetKind::Label:
+            return FromQt(static_cast<const QLabel*>(w)->text());
+        case WidgetKind::TextBox:
+            return FromQt(static_cast<const QLineEdit*>(w)->text());
+        case WidgetKind::List:
+            return FromQt(static_cast<const QComboBox*>(w)->currentText());
+        case WidgetKind::Button:
+            return FromQt(static_cast<const QPushButton*>(w)->text());
+    }
+    return {};
+}
+
+int Form1Window::SelectedIndex(Widget list) const {
+    const QComboBox* combo = List(list);
+    return combo != nullptr ? combo->currentIndex() : -1;
+}
+
+bool Form1Window::SetSelectedIndex(Widget list, int index) {
+    QComboBox* combo = List(list);
+    if (combo == nullptr || index < 0 || index >= combo->count()) {
+        return false;
+    }
+    combo->setCurrentIndex(index);
+    return true;
+}
+
+void Form1Window::ClearItems(Widget list) {
+    QComboBox* combo = List(list);
+    if (combo == nullptr) {
+        return;
+    }
+    combo->clear();
+}
+
+void Form1Window::AddItem(Widget list, std::string_view item) {
+    QComboBox* combo = List(list);
+    if (combo == nullptr) {
+        return;
+    }
+    // The first item added to an empty list would become selected; appending selects nothing.
+    const int selected = combo->currentIndex();
+    const QString text = combo->currentText();
+    combo->addItem(ToQt(item));
+    if (combo->currentIndex() != selected) {
+        combo->setCurrentIndex(selected);
+        combo->setEditText(text);
+        ShowFromStart(combo->lineEdit());
+    }
+}
+
+void Form1Window::SetEnabled(Widget widget, bool enabled) {
+    QtWidget(widget)->setEnabled(enabled);
+}
+
+void Form1Window::SetFocus(Widget widget) {
+    QtWidget(widget)->setFocus(Qt::OtherFocusReason);
+}
+
+std::vector<std::string> Form1Window::Items(Widget list) const {
+    std::vector<std::string> items;
+    if (const QComboBox* combo = List(list)) {
+        for (int i = 0; i < combo->count(); ++i) {
+            items.push_back(FromQt(combo->itemText(i)));
+        }
+    }
+    return items;
+}
+
+bool Form1Window::IsEnabled(Widget widget) const {
+    return QtWidget(widget)->isEnabled();
+}
+
+}  // namespace ui

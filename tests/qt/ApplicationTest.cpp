@@ -1,0 +1,122 @@
+#include "app/Application.h"
+
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using enum ui::Widget;
+
+// Presses OK on every message box the program shows and keeps its text, so that a test that
+// expects none fails instead of waiting for an operator.
+class MessageWatch {
+  public:
+    MessageWatch() {
+        timer_.setInterval(50);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown.push_back(box->text().toStdString());
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start();
+    }
+    std::vector<std::string> shown;
+
+  private:
+    QTimer timer_;
+};
+
+TEST(CommandLine, ReadsDemoAndPortAndRefusesTheRest) {
+    struct Case {
+        QStringList args;
+        bool demo;
+        std::string port;
+        bool error;
+    };
+    const Case cases[] = {
+        {{}, false, "", false},
+        {{"--demo"}, true, "", false},
+        {{"--port", "/dev/ttyUSB1"}, false, "/dev/ttyUSB1", false},
+        {{"--port=ttyS0", "--demo"}, true, "ttyS0", false},
+        {{"--port"}, false, "", true},
+        {{"--port", " "}, false, "", true},
+        {{"--baud", "9600"}, false, "", true},
+        {{"COM3"}, false, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const app::CommandLine line =
+            app::ParseCommandLine(QStringList{QStringLiteral("transmitter-config")} + c.args);
+        EXPECT_EQ(!line.error.empty(), c.error) << line.error;
+        if (!c.error) {
+            EXPECT_EQ(line.demo, c.demo);
+            EXPECT_EQ(line.port, c.port);
+        }
+    }
+}
+
+// A port given on the command line is offered first and selected, after the window's load and
+// before the window is shown.
+TEST(Application, OffersTheGivenPortFirstAndOpensItOnCommand1) {
+    int master = -1;
+    int slave = -1;
+    char path[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, path, nullptr, nullptr), 0);
+    ::close(slave);
+
+    MessageWatch messages;
+    app::CommandLine line;
+    line.port = path;
+    app::Application application(line);
+    ui::Form1Window& window = application.Window();
+    application.Start();
+
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_FALSE(window.Items(Combo1).empty());
+    EXPECT_EQ(window.Items(Combo1).front(), path);
+    EXPECT_EQ(window.SelectedIndex(Combo1), 0);
+    EXPECT_EQ(window.Text(Combo1), path);
+    for (ui::Widget w : {Command2, Command3, Command4, Command5}) {
+        EXPECT_FALSE(window.IsEnabled(w)) << ui::NameOf(w);
+    }
+
+    QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
+    EXPECT_EQ(window.Text(Command1), "关闭串口");
+    EXPECT_FALSE(window.IsEnabled(Combo1));
+
+    QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
+    EXPECT_EQ(window.Text(Command1), "打开串口");
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+    ::close(master);
+}
+
+// The whole load through the real timers and a pseudo-terminal: configuration, status and
+// version replies from the simulated transmitter reach the window.
+TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
+    MessageWatch messages;
+    app::CommandLine line;
+    line.demo = true;
+    app::Application application(line);
+    ui::Form1Window& window = application.Window();
+    application.Start();
+    ASSERT_EQ(window.Text(Combo1).rfind("/dev/", 0), 0u) << window.Text(Combo1);
+
+    QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.Text(Label20).rfind("Ver", 0) == 0; }, 5000))
+        << "status line: " << window.Text(Label18);
+    EXPECT_TRUE(window.IsEnabled(Command2));
+    EXPECT_TRUE(window.IsEnabled(Command3));
+    EXPECT_TRUE(window.IsEnabled(Command4));
+    EXPECT_GE(window.SelectedIndex(Combo2), 0);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+}
+
+}  // namespace

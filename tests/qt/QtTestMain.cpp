@@ -1,0 +1,16 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+// The widget tests need a QApplication; without a display they use the offscreen platform,
+// also when the test list is gathered at build time.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("transmitter-config-tests"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Transmitter tests"));
+    return RUN_ALL_TESTS();
+}
