@@ -16,7 +16,7 @@ namespace app {
 // The program: the window, the serial control, the four timers and the message box, bound to
 // the window's logic. Ticks and clicks go to the logic's handlers of the same names.
 class Application {
-  public:
+public:
     // Throws std::system_error in demo mode when no pseudo-terminal can be had.
     explicit Application(const CommandLine& commandLine);
     ~Application();
@@ -29,7 +29,7 @@ class Application {
     ui::Form1Window& Window() { return window_; }
     Form1& Logic() { return form_; }
 
-  private:
+private:
     void OnClick(ui::Widget button);
     // Puts the port first in Combo1 (once) and selects it.
     void OfferPortFirst(const std::string& port);

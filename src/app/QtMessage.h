@@ -10,12 +10,12 @@ namespace app {
 // over the given window. Show returns when the operator presses OK or closes the box; timers and
 // serial notifications keep being delivered meanwhile.
 class QtMessage : public ui::ModalMessage {
-  public:
+public:
     explicit QtMessage(QWidget* parent = nullptr) : parent_(parent) {}
 
     void Show(std::string_view text) override;
 
-  private:
+private:
     QWidget* parent_;
 };
 

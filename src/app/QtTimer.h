@@ -11,7 +11,7 @@ namespace app {
 // default coarse one may shift a 50 ms tick by up to 5 %, and the end-of-reply silence should be
 // 50 ms, never less.
 class QtTimer : public ui::Timer {
-  public:
+public:
     explicit QtTimer(int intervalMs, std::function<void()> onTick = {});
     QtTimer(const QtTimer&) = delete;
     QtTimer& operator=(const QtTimer&) = delete;
@@ -24,7 +24,7 @@ class QtTimer : public ui::Timer {
     bool IsRunning() const override { return timer_.isActive(); }
     int IntervalMs() const { return timer_.interval(); }
 
-  private:
+private:
     QTimer timer_;
     std::function<void()> onTick_;
 };

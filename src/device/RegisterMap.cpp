@@ -23,14 +23,17 @@ std::optional<std::int32_t> Decode32(const rtu::RxBufferBytes& rx, std::size_t i
     return v;
 }
 
-int ProtocolIndex(std::uint8_t value) { return value <= 2 ? value : value - 3; }
+int ProtocolIndex(std::uint8_t value) {
+    return value <= 2 ? value : value - 3;
+}
 
 DecimalText::DecimalText(std::int64_t value, int minDigits) {
     std::array<char, 24> digits{};
     const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
     const auto count = static_cast<std::size_t>(result.ptr - digits.data());
-    const std::size_t pad =
-        count < static_cast<std::size_t>(minDigits) ? static_cast<std::size_t>(minDigits) - count : 0;
+    const std::size_t pad = count < static_cast<std::size_t>(minDigits)
+                                ? static_cast<std::size_t>(minDigits) - count
+                                : 0;
     std::fill_n(chars_.begin(), pad, '0');
     std::copy_n(digits.begin(), count, chars_.begin() + static_cast<std::ptrdiff_t>(pad));
     length_ = pad + count;

@@ -28,14 +28,24 @@ void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
                         Recover();
                     }
                     break;
-                case 6: Status(rx); break;
-                case 2: Version(rx); break;
-                default: break;
+                case 6:
+                    Status(rx);
+                    break;
+                case 2:
+                    Version(rx);
+                    break;
+                default:
+                    break;
             }
             break;
-        case kWrite: p_.window.SetCaption(Widget::Label18, kSavedText); break;
-        case kReadException: Exception(); break;
-        default: break;  // an exception to a write (0x90) included
+        case kWrite:
+            p_.window.SetCaption(Widget::Label18, kSavedText);
+            break;
+        case kReadException:
+            Exception();
+            break;
+        default:
+            break;  // an exception to a write (0x90) included
     }
 }
 
@@ -57,12 +67,9 @@ bool ReplyInterpreter::Configuration(const rtu::RxBufferBytes& rx) {
         int index;
     };
     const Selection selections[] = {
-        {Widget::Combo2, rx[6]},
-        {Widget::Combo3, ProtocolIndex(rx[10])},
-        {Widget::Combo4, rx[12]},
-        {Widget::Combo5, rx[14]},
-        {Widget::Combo6, rx[16]},
-        {Widget::Combo7, rx[20]},
+        {Widget::Combo2, rx[6]},  {Widget::Combo3, ProtocolIndex(rx[10])},
+        {Widget::Combo4, rx[12]}, {Widget::Combo5, rx[14]},
+        {Widget::Combo6, rx[16]}, {Widget::Combo7, rx[20]},
         {Widget::Combo8, rx[8]},
     };
     for (const Selection& s : selections) {
@@ -101,11 +108,14 @@ bool ReplyInterpreter::Configuration(const rtu::RxBufferBytes& rx) {
         p_.state.PollState == poll::Loading ? poll::LoadStatusPending : poll::ReadStatusPending;
 
     switch (p_.link.Send(p_.frames.ReadStatusFrame)) {
-        case rtu::SendResult::Sent: return true;
+        case rtu::SendResult::Sent:
+            return true;
         // A reply completed just after the operator closed the port: the request cannot go out.
-        case rtu::SendResult::PortClosed: return false;
+        case rtu::SendResult::PortClosed:
+            return false;
         // The port failed: it has been reported and closed, which is all there is to do.
-        case rtu::SendResult::WriteFailed: return true;
+        case rtu::SendResult::WriteFailed:
+            return true;
     }
     return true;
 }

@@ -13,14 +13,33 @@ void Scheduler::Timer2_Timer() {
     std::span<const std::uint8_t> frame;
     std::string_view label;
     switch (state) {
-        case poll::Loading: frame = p_.frames.ReadAllFrame; break;
-        case poll::Polling: frame = p_.frames.ReadPositionFrame; break;
-        case poll::ReadRequested: frame = p_.frames.ReadAllFrame; label = "读取参数中"; break;
-        case poll::SaveRequested: frame = p_.frames.SaveConfigFrame; label = "保存配置中"; break;
-        case poll::PresetRequested: frame = p_.frames.SetPositionFrame; label = "置位中"; break;
-        case poll::LoadStatusPending: frame = p_.frames.ReadAllFrame; label = "读取参数中"; break;
-        case poll::ReadingVersion: frame = p_.frames.ReadVersionFrame; break;
-        default: return;  // Idle, ReadStatusPending and the unused values send nothing
+        case poll::Loading:
+            frame = p_.frames.ReadAllFrame;
+            break;
+        case poll::Polling:
+            frame = p_.frames.ReadPositionFrame;
+            break;
+        case poll::ReadRequested:
+            frame = p_.frames.ReadAllFrame;
+            label = "读取参数中";
+            break;
+        case poll::SaveRequested:
+            frame = p_.frames.SaveConfigFrame;
+            label = "保存配置中";
+            break;
+        case poll::PresetRequested:
+            frame = p_.frames.SetPositionFrame;
+            label = "置位中";
+            break;
+        case poll::LoadStatusPending:
+            frame = p_.frames.ReadAllFrame;
+            label = "读取参数中";
+            break;
+        case poll::ReadingVersion:
+            frame = p_.frames.ReadVersionFrame;
+            break;
+        default:
+            return;  // Idle, ReadStatusPending and the unused values send nothing
     }
     if (p_.link.Send(frame) != rtu::SendResult::Sent) {
         return;  // the port is closed now; its close steps have set the state

@@ -34,9 +34,9 @@ public:
     void Timer2_Timer();
     // 5 s after the open without a configuration: tell the operator, then close the port.
     void Timer3_Timer();
-    void Command2_Click();  // read parameters
-    void Command3_Click();  // save configuration
-    void Command4_Click();  // set position
+    void Command2_Click();    // read parameters
+    void Command3_Click();    // save configuration
+    void Command4_Click();    // set position
     void Command5_Click() {}  // zero calibration: never shown, does nothing
     void Timer4_Timer() {}    // never started
 

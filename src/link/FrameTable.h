@@ -20,11 +20,11 @@ using SetPositionFrameBytes = std::array<std::uint8_t, kSetPositionFrameLength>;
 // The six request frames. Built once at start-up and never resized; the save and preset commands
 // rewrite the data and checksum bytes of the two write frames in place.
 struct FrameTable {
-    ReadFrame ReadPositionFrame{};  // registers 21-22, the live position
-    ReadFrame ReadAllFrame{};       // registers 0-20, the whole configuration
-    ReadFrame ReadStatusFrame{};    // registers 23-25, the status words
-    ReadFrame ReadVersionFrame{};   // register 27, the firmware version
-    SaveConfigFrameBytes SaveConfigFrame{};   // writes registers 0-18
+    ReadFrame ReadPositionFrame{};             // registers 21-22, the live position
+    ReadFrame ReadAllFrame{};                  // registers 0-20, the whole configuration
+    ReadFrame ReadStatusFrame{};               // registers 23-25, the status words
+    ReadFrame ReadVersionFrame{};              // register 27, the firmware version
+    SaveConfigFrameBytes SaveConfigFrame{};    // writes registers 0-18
     SetPositionFrameBytes SetPositionFrame{};  // writes registers 19-20
 
     // Fills the read frames completely and the write frames' seven header bytes; the rest of the

@@ -12,7 +12,7 @@ namespace rtu {
 // adapter pulled, other end of a pseudo-terminal closed) is reported once per open, however
 // often QSerialPort repeats it.
 class QtSerialControl : public SerialControl {
-  public:
+public:
     QtSerialControl();
     ~QtSerialControl() override;
     QtSerialControl(const QtSerialControl&) = delete;
@@ -33,7 +33,7 @@ class QtSerialControl : public SerialControl {
     // The device file the selected port stands for: a path as given, a system name under /dev.
     std::string SelectedPath() const;
 
-  private:
+private:
     void OnPortError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;

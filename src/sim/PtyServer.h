@@ -26,7 +26,7 @@ namespace sim {
 // request counts as complete n * 87 us after its n bytes came in, and each chunk of a reply is
 // written in one piece at the moment its last byte would have arrived on a 115200 baud line.
 class PtyServer {
-  public:
+public:
     // One line of traffic, e.g. "12.345678 rx 00 03 00 1B 00 01 F5 DC"; called on the serving
     // thread.
     using LogSink = std::function<void(std::string_view line)>;
@@ -52,7 +52,7 @@ class PtyServer {
     void SetRegister(std::size_t index, std::uint16_t value);
     std::uint16_t Register(std::size_t index);
 
-  private:
+private:
     // A reply chunk waiting for its time.
     struct Pending {
         bool used = false;

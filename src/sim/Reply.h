@@ -16,7 +16,7 @@ namespace sim {
 // silent. A transport delivers each chunk as one piece when its last byte has arrived, that is
 // StartUs + WireTimeUs(size) after the request. No reply at all is a Reply with no chunks.
 class Reply {
-  public:
+public:
     // The longest reply (all 28 registers, 61 bytes) sent twice, plus the most noise.
     static constexpr std::size_t kCapacity = 192;
     static constexpr std::size_t kMaxChunks = 3;
@@ -48,7 +48,7 @@ class Reply {
         return StartUs(chunk) + WireTimeUs(Bytes(chunk).size());
     }
 
-  private:
+private:
     struct Chunk {
         std::int64_t startUs = 0;
         std::size_t first = 0;

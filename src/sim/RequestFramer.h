@@ -17,7 +17,7 @@ namespace sim {
 // Use: Push what arrived, then take frames with Next until it gives none; call Next again once
 // Deadline() has passed.
 class RequestFramer {
-  public:
+public:
     // The longest Modbus RTU frame.
     static constexpr std::size_t kCapacity = 256;
 
@@ -31,7 +31,7 @@ class RequestFramer {
     // When the bytes waiting will be closed by silence; nothing when none wait.
     std::optional<std::int64_t> Deadline() const;
 
-  private:
+private:
     // The length of the frame at the front, when its header tells it.
     std::optional<std::size_t> ExpectedLength() const;
     std::span<const std::uint8_t> TakeFront(std::size_t count);

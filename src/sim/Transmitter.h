@@ -51,7 +51,7 @@ inline constexpr std::uint8_t kIllegalDataValue = 0x03;
 // time under test and in real time behind a pseudo-terminal. Not thread-safe; nothing is
 // allocated while answering.
 class Transmitter {
-  public:
+public:
     // Factory state: the values the configuration window starts with, position 0, still shaft.
     Transmitter();
 
@@ -79,7 +79,7 @@ class Transmitter {
     // Replaces every fault switch and restarts the count for corruptEvery.
     void SetFaults(const Faults& faults);
 
-  private:
+private:
     // The longest answer: all 28 registers, 5 + 2 * 28 bytes.
     static constexpr std::size_t kMaxAnswer = 5 + 2 * kRegisterCount;
     using Answer = std::array<std::uint8_t, kMaxAnswer>;

@@ -24,7 +24,7 @@ void RegisterSongtiSubstitutes();
 // portion removes the selection until an item is picked, and a list never picks an item by
 // itself because its text happens to match one.
 class Form1Window : public QWidget, public WindowOperations {
-  public:
+public:
     explicit Form1Window(QWidget* parent = nullptr);
 
     // --- WindowOperations ---
@@ -46,7 +46,7 @@ class Form1Window : public QWidget, public WindowOperations {
     // The toolkit's widget behind a name; the window itself for Form1.
     QWidget* QtWidget(Widget widget) const { return widgets_[static_cast<std::size_t>(widget)]; }
 
-  private:
+private:
     QWidget* CreateWidget(Widget widget);
     QComboBox* List(Widget list) const;
 

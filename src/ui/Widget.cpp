@@ -9,7 +9,8 @@ using enum Widget;
 using enum WidgetKind;
 using Items = std::span<const std::string_view>;
 
-constexpr std::array<std::string_view, 6> kBaudRates{"4800", "9600", "19200", "38400", "57600", "115200"};
+constexpr std::array<std::string_view, 6> kBaudRates{"4800",  "9600",  "19200",
+                                                     "38400", "57600", "115200"};
 constexpr std::array<std::string_view, 3> kParities{"无校验", "ODD", "EVEN"};
 constexpr std::array<std::string_view, 3> kProtocols{"主动", "被动", "MODBUS"};
 constexpr std::array<std::string_view, 2> kTurnModes{"单圈", "多圈"};
@@ -76,13 +77,17 @@ static_assert(TableFollowsEnum(), "the widget table must list the widgets in enu
 
 }  // namespace
 
-std::span<const WidgetDefaults> AllWidgets() { return kWidgets; }
+std::span<const WidgetDefaults> AllWidgets() {
+    return kWidgets;
+}
 
 const WidgetDefaults& DefaultsOf(Widget widget) {
     return kWidgets[static_cast<std::size_t>(widget)];
 }
 
-std::string_view NameOf(Widget widget) { return DefaultsOf(widget).name; }
+std::string_view NameOf(Widget widget) {
+    return DefaultsOf(widget).name;
+}
 
 std::optional<Widget> WidgetNamed(std::string_view name) {
     for (const auto& w : kWidgets) {
@@ -95,25 +100,44 @@ std::optional<Widget> WidgetNamed(std::string_view name) {
 
 std::string_view FieldCaption(Widget field) {
     switch (field) {
-        case Text1: return DefaultsOf(Label7).text;
-        case Text2: return DefaultsOf(Label8).text;
-        case Text3: return DefaultsOf(Label9).text;
-        case Text4: return DefaultsOf(Label10).text;
-        case Text5: return DefaultsOf(Label13).text;
-        case Text6: return DefaultsOf(Label14).text;
-        case Text7: return DefaultsOf(Label15).text;
-        case Text8: return DefaultsOf(Label16).text;
-        case Text9: return DefaultsOf(Command4).text;
-        case Text10: return DefaultsOf(Label17).text;
-        case Combo1: return DefaultsOf(Label1).text;
-        case Combo2: return DefaultsOf(Label2).text;
-        case Combo3: return DefaultsOf(Label3).text;
-        case Combo4: return DefaultsOf(Label4).text;
-        case Combo5: return DefaultsOf(Label5).text;
-        case Combo6: return DefaultsOf(Label6).text;
-        case Combo7: return DefaultsOf(Label12).text;
-        case Combo8: return DefaultsOf(Label11).text;
-        default: return NameOf(field);
+        case Text1:
+            return DefaultsOf(Label7).text;
+        case Text2:
+            return DefaultsOf(Label8).text;
+        case Text3:
+            return DefaultsOf(Label9).text;
+        case Text4:
+            return DefaultsOf(Label10).text;
+        case Text5:
+            return DefaultsOf(Label13).text;
+        case Text6:
+            return DefaultsOf(Label14).text;
+        case Text7:
+            return DefaultsOf(Label15).text;
+        case Text8:
+            return DefaultsOf(Label16).text;
+        case Text9:
+            return DefaultsOf(Command4).text;
+        case Text10:
+            return DefaultsOf(Label17).text;
+        case Combo1:
+            return DefaultsOf(Label1).text;
+        case Combo2:
+            return DefaultsOf(Label2).text;
+        case Combo3:
+            return DefaultsOf(Label3).text;
+        case Combo4:
+            return DefaultsOf(Label4).text;
+        case Combo5:
+            return DefaultsOf(Label5).text;
+        case Combo6:
+            return DefaultsOf(Label6).text;
+        case Combo7:
+            return DefaultsOf(Label12).text;
+        case Combo8:
+            return DefaultsOf(Label11).text;
+        default:
+            return NameOf(field);
     }
 }
 

@@ -11,13 +11,21 @@ WindowModel::WindowModel() {
     }
 }
 
-void WindowModel::SetCaption(Widget widget, std::string_view caption) { At(widget).text = caption; }
+void WindowModel::SetCaption(Widget widget, std::string_view caption) {
+    At(widget).text = caption;
+}
 
-void WindowModel::SetText(Widget widget, std::string_view text) { At(widget).text = text; }
+void WindowModel::SetText(Widget widget, std::string_view text) {
+    At(widget).text = text;
+}
 
-std::string WindowModel::Text(Widget widget) const { return At(widget).text; }
+std::string WindowModel::Text(Widget widget) const {
+    return At(widget).text;
+}
 
-int WindowModel::SelectedIndex(Widget list) const { return At(list).selected; }
+int WindowModel::SelectedIndex(Widget list) const {
+    return At(list).selected;
+}
 
 bool WindowModel::SetSelectedIndex(Widget list, int index) {
     State& s = At(list);
@@ -36,17 +44,29 @@ void WindowModel::ClearItems(Widget list) {
     s.text.clear();
 }
 
-void WindowModel::AddItem(Widget list, std::string_view item) { At(list).items.emplace_back(item); }
+void WindowModel::AddItem(Widget list, std::string_view item) {
+    At(list).items.emplace_back(item);
+}
 
-void WindowModel::SetEnabled(Widget widget, bool enabled) { At(widget).enabled = enabled; }
+void WindowModel::SetEnabled(Widget widget, bool enabled) {
+    At(widget).enabled = enabled;
+}
 
-void WindowModel::SetFocus(Widget widget) { focus_ = widget; }
+void WindowModel::SetFocus(Widget widget) {
+    focus_ = widget;
+}
 
-bool WindowModel::IsEnabled(Widget widget) const { return At(widget).enabled; }
+bool WindowModel::IsEnabled(Widget widget) const {
+    return At(widget).enabled;
+}
 
-bool WindowModel::IsVisible(Widget widget) const { return At(widget).visible; }
+bool WindowModel::IsVisible(Widget widget) const {
+    return At(widget).visible;
+}
 
-const std::vector<std::string>& WindowModel::Items(Widget list) const { return At(list).items; }
+const std::vector<std::string>& WindowModel::Items(Widget list) const {
+    return At(list).items;
+}
 
 bool WindowModel::Type(Widget widget, std::string_view text) {
     if (!CanClick(widget)) {

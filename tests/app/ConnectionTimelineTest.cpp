@@ -17,13 +17,20 @@ enum class Frame { ReadAll, ReadStatus, ReadPosition, ReadVersion, Save, Preset,
 
 const char* Name(Frame f) {
     switch (f) {
-        case Frame::ReadAll: return "ReadAll";
-        case Frame::ReadStatus: return "ReadStatus";
-        case Frame::ReadPosition: return "ReadPosition";
-        case Frame::ReadVersion: return "ReadVersion";
-        case Frame::Save: return "Save";
-        case Frame::Preset: return "Preset";
-        case Frame::Unknown: break;
+        case Frame::ReadAll:
+            return "ReadAll";
+        case Frame::ReadStatus:
+            return "ReadStatus";
+        case Frame::ReadPosition:
+            return "ReadPosition";
+        case Frame::ReadVersion:
+            return "ReadVersion";
+        case Frame::Save:
+            return "Save";
+        case Frame::Preset:
+            return "Preset";
+        case Frame::Unknown:
+            break;
     }
     return "Unknown";
 }
@@ -40,12 +47,18 @@ protected:
         auto is = [&b](const auto& frame) {
             return std::equal(b.begin(), b.end(), frame.begin(), frame.end());
         };
-        if (is(f.ReadAllFrame)) return Frame::ReadAll;
-        if (is(f.ReadStatusFrame)) return Frame::ReadStatus;
-        if (is(f.ReadPositionFrame)) return Frame::ReadPosition;
-        if (is(f.ReadVersionFrame)) return Frame::ReadVersion;
-        if (b.size() == rtu::kSaveConfigFrameLength) return Frame::Save;
-        if (b.size() == rtu::kSetPositionFrameLength) return Frame::Preset;
+        if (is(f.ReadAllFrame))
+            return Frame::ReadAll;
+        if (is(f.ReadStatusFrame))
+            return Frame::ReadStatus;
+        if (is(f.ReadPositionFrame))
+            return Frame::ReadPosition;
+        if (is(f.ReadVersionFrame))
+            return Frame::ReadVersion;
+        if (b.size() == rtu::kSaveConfigFrameLength)
+            return Frame::Save;
+        if (b.size() == rtu::kSetPositionFrameLength)
+            return Frame::Preset;
         return Frame::Unknown;
     }
 
@@ -208,9 +221,9 @@ TEST_F(Connection, ExceptionToTheStatusRequestStillEnablesTheButtons) {
     rig.clock.AdvanceTo(Ms(1000));
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_EQ(rig.Caption(Widget::Label19), "Unknow");
-    EXPECT_EQ(Frames(), (std::vector<Frame>{Frame::ReadAll, Frame::ReadStatus,
-                                            Frame::ReadPosition, Frame::ReadVersion,
-                                            Frame::ReadPosition, Frame::ReadPosition}))
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{Frame::ReadAll, Frame::ReadStatus, Frame::ReadPosition,
+                                  Frame::ReadVersion, Frame::ReadPosition, Frame::ReadPosition}))
         << WireText();
 }
 
@@ -220,8 +233,7 @@ TEST_F(Connection, UndecodableConfigurationEndsTheLoadWithoutStatus) {
         std::size_t reg;
         std::uint16_t value;
     };
-    for (const Case c : {Case{"cycle value 80 00 00 00", 11, 0x8000},
-                         Case{"protocol 6", 3, 6}}) {
+    for (const Case c : {Case{"cycle value 80 00 00 00", 11, 0x8000}, Case{"protocol 6", 3, 6}}) {
         harness::Rig r;
         harness::SimulatedDevice d(r.clock, r.serial);
         d.Device().SetRegister(c.reg, c.value);
@@ -306,9 +318,9 @@ protected:
 TEST_F(Commands, ReadGivesOneConfigurationAndOneStatusThenPolling) {
     ASSERT_TRUE(rig.Click(Widget::Command2));
     rig.clock.AdvanceBy(Ms(1000));
-    EXPECT_EQ(Frames(), (std::vector<Frame>{Frame::ReadAll, Frame::ReadStatus,
-                                            Frame::ReadPosition, Frame::ReadPosition,
-                                            Frame::ReadPosition, Frame::ReadPosition}))
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{Frame::ReadAll, Frame::ReadStatus, Frame::ReadPosition,
+                                  Frame::ReadPosition, Frame::ReadPosition, Frame::ReadPosition}))
         << WireText();
     EXPECT_EQ(rig.Caption(Widget::Label18), "配置参数读取成功");
     EXPECT_EQ(rig.form.PollState(), 2);

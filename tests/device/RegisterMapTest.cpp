@@ -23,9 +23,9 @@ TEST(Decode32, TopBitSetIsAFailure) {
         const char* hex;
         std::optional<std::int32_t> value;
     };
-    for (const Case c : {Case{"00 00 00 00", 0}, Case{"00 01 86 A0", 100000},
-                         Case{"7F FF FF FF", 2147483647}, Case{"80 00 00 00", std::nullopt},
-                         Case{"FF FF FF FF", std::nullopt}}) {
+    for (const Case c :
+         {Case{"00 00 00 00", 0}, Case{"00 01 86 A0", 100000}, Case{"7F FF FF FF", 2147483647},
+          Case{"80 00 00 00", std::nullopt}, Case{"FF FF FF FF", std::nullopt}}) {
         EXPECT_EQ(device::Decode32(Buffer(Hex(c.hex)), 0), c.value) << c.hex;
     }
 }
@@ -110,8 +110,8 @@ TEST(FillSaveConfigFrame, ListsGoOutAsTheirIndexWithAZeroHighByte) {
         std::size_t at;
         std::uint8_t index;
     };
-    for (const Reg r : {Reg{9, 2}, Reg{11, 1}, Reg{13, 2}, Reg{15, 1}, Reg{17, 2}, Reg{19, 1},
-                        Reg{23, 1}}) {
+    for (const Reg r :
+         {Reg{9, 2}, Reg{11, 1}, Reg{13, 2}, Reg{15, 1}, Reg{17, 2}, Reg{19, 1}, Reg{23, 1}}) {
         EXPECT_EQ(frames.SaveConfigFrame[r.at], 0) << "high byte at " << r.at;
         EXPECT_EQ(frames.SaveConfigFrame[r.at + 1], r.index) << "index at " << r.at + 1;
     }
@@ -125,9 +125,9 @@ TEST(FillSaveConfigFrame, SixteenBitFieldLimits) {
         bool accepted;
         std::uint8_t high, low;
     };
-    for (const Case c : {Case{"65535", true, 0xFF, 0xFF}, Case{"0", true, 0, 0},
-                         Case{"258", true, 0x01, 0x02}, Case{"65536", false, 0, 0},
-                         Case{"-1", false, 0, 0}}) {
+    for (const Case c :
+         {Case{"65535", true, 0xFF, 0xFF}, Case{"0", true, 0, 0}, Case{"258", true, 0x01, 0x02},
+          Case{"65536", false, 0, 0}, Case{"-1", false, 0, 0}}) {
         auto frames = BuiltFrames();
         auto window = ExampleWindow();
         window.SetText(Widget::Text1, c.text);
@@ -147,10 +147,10 @@ TEST(FillSaveConfigFrame, NamesTheFirstFailingFieldAndLeavesTheFrameUntouched) {
         Widget field;
         const char* text;  // nullptr: type into the list so it has no selection
     };
-    for (const Case c : {Case{Widget::Text2, "-5"}, Case{Widget::Text3, "2147483648"},
-                         Case{Widget::Text4, "x"}, Case{Widget::Text6, ""},
-                         Case{Widget::Text8, "-1"}, Case{Widget::Combo2, nullptr},
-                         Case{Widget::Combo7, nullptr}}) {
+    for (const Case c :
+         {Case{Widget::Text2, "-5"}, Case{Widget::Text3, "2147483648"}, Case{Widget::Text4, "x"},
+          Case{Widget::Text6, ""}, Case{Widget::Text8, "-1"}, Case{Widget::Combo2, nullptr},
+          Case{Widget::Combo7, nullptr}}) {
         auto frames = BuiltFrames();
         auto window = ExampleWindow();
         ASSERT_EQ(device::FillSaveConfigFrame(frames.SaveConfigFrame, window), std::nullopt);
@@ -180,7 +180,8 @@ TEST(FillSetPositionFrame, WorkedFrames) {
         ui::WindowModel window;
         window.SetText(Widget::Text9, c.text);
         ASSERT_EQ(device::FillSetPositionFrame(frames.SetPositionFrame, window), std::nullopt);
-        EXPECT_EQ(Bytes(frames.SetPositionFrame.begin(), frames.SetPositionFrame.end()), Hex(c.frame))
+        EXPECT_EQ(Bytes(frames.SetPositionFrame.begin(), frames.SetPositionFrame.end()),
+                  Hex(c.frame))
             << c.text;
     }
 }
@@ -191,7 +192,8 @@ TEST(FillSetPositionFrame, NegativeOrNonNumericFailsOnText9) {
         const auto before = frames.SetPositionFrame;
         ui::WindowModel window;
         window.SetText(Widget::Text9, text);
-        EXPECT_EQ(device::FillSetPositionFrame(frames.SetPositionFrame, window), Widget::Text9) << text;
+        EXPECT_EQ(device::FillSetPositionFrame(frames.SetPositionFrame, window), Widget::Text9)
+            << text;
         EXPECT_EQ(frames.SetPositionFrame, before);
     }
 }

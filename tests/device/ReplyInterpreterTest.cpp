@@ -17,8 +17,8 @@ using ui::Widget;
 
 // The worked configuration: registers 0..20.
 using Registers = std::array<std::uint16_t, 21>;
-constexpr Registers kExample{1, 5, 0, 0, 1, 0, 0, 3600, 0, 3276, 0,
-                             0, 4096, 0, 4096, 0, 4096, 0, 0, 0x0001, 0x86A0};
+constexpr Registers kExample{1, 5,    0, 0,    1, 0,    0, 3600, 0,      3276,  0,
+                             0, 4096, 0, 4096, 0, 4096, 0, 0,    0x0001, 0x86A0};
 
 Bytes ConfigReply(const Registers& regs, std::uint8_t address = 0) {
     Bytes body{address, 0x03, 42};
@@ -93,18 +93,18 @@ TEST(ConfigurationReply, ListRegisters) {
         Widget list;
         int index;  // -1: a decoding failure
     };
-    for (const Case c : {Case{"baud high byte ignored", 1, 0x0102, Widget::Combo2, 2},
-                         Case{"baud 6 has no entry", 1, 6, Widget::Combo2, -1},
-                         Case{"protocol 3 is active", 3, 3, Widget::Combo3, 0},
-                         Case{"protocol 4 is passive", 3, 4, Widget::Combo3, 1},
-                         Case{"protocol 5 is MODBUS", 3, 5, Widget::Combo3, 2},
-                         Case{"protocol 6 has no entry", 3, 6, Widget::Combo3, -1},
-                         Case{"parity 3 has no entry", 2, 3, Widget::Combo8, -1},
-                         Case{"turn mode 2", 4, 2, Widget::Combo4, -1},
-                         Case{"work mode 3", 5, 3, Widget::Combo5, -1},
-                         Case{"direction 2", 6, 2, Widget::Combo6, -1},
-                         Case{"gear 2", 8, 2, Widget::Combo7, -1},
-                         Case{"gear 1", 8, 1, Widget::Combo7, 1}}) {
+    for (const Case c :
+         {Case{"baud high byte ignored", 1, 0x0102, Widget::Combo2, 2},
+          Case{"baud 6 has no entry", 1, 6, Widget::Combo2, -1},
+          Case{"protocol 3 is active", 3, 3, Widget::Combo3, 0},
+          Case{"protocol 4 is passive", 3, 4, Widget::Combo3, 1},
+          Case{"protocol 5 is MODBUS", 3, 5, Widget::Combo3, 2},
+          Case{"protocol 6 has no entry", 3, 6, Widget::Combo3, -1},
+          Case{"parity 3 has no entry", 2, 3, Widget::Combo8, -1},
+          Case{"turn mode 2", 4, 2, Widget::Combo4, -1},
+          Case{"work mode 3", 5, 3, Widget::Combo5, -1},
+          Case{"direction 2", 6, 2, Widget::Combo6, -1}, Case{"gear 2", 8, 2, Widget::Combo7, -1},
+          Case{"gear 1", 8, 1, Widget::Combo7, 1}}) {
         Rig rig;
         At(rig, 2);
         Registers regs = kExample;
@@ -223,13 +223,14 @@ TEST(PositionReply, ShowsThePositionAndDivertsToTheVersionOnce) {
         std::uint8_t versionPending;
         std::uint8_t stateAfter;
     };
-    for (const Case c : {Case{2, 1, 9}, Case{4, 1, 9}, Case{5, 1, 9}, Case{2, 0, 2},
-                         Case{4, 0, 4}, Case{8, 0, 8}}) {
+    for (const Case c : {Case{2, 1, 9}, Case{4, 1, 9}, Case{5, 1, 9}, Case{2, 0, 2}, Case{4, 0, 4},
+                         Case{8, 0, 8}}) {
         Rig rig;
         At(rig, c.state, c.versionPending);
         Reply(rig, Hex("00 03 04 00 01 E2 40 F2 63"));
         EXPECT_EQ(rig.Caption(Widget::Text10), "123456");
-        EXPECT_EQ(rig.form.PollState(), c.stateAfter) << int(c.state) << "/" << int(c.versionPending);
+        EXPECT_EQ(rig.form.PollState(), c.stateAfter)
+            << int(c.state) << "/" << int(c.versionPending);
     }
 }
 

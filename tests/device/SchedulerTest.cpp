@@ -23,13 +23,20 @@ struct TickRow {
 
 TickRow ExpectedTick(int state) {
     switch (state) {
-        case 1: return {1, Sent::ReadAll, 1, nullptr};
-        case 2: return {2, Sent::ReadPosition, 2, nullptr};
-        case 3: return {3, Sent::ReadAll, 2, "读取参数中"};
-        case 4: return {4, Sent::SaveConfig, 2, "保存配置中"};
-        case 5: return {5, Sent::SetPosition, 2, "置位中"};
-        case 7: return {7, Sent::ReadAll, 2, "读取参数中"};
-        case 9: return {9, Sent::ReadVersion, 9, nullptr};
+        case 1:
+            return {1, Sent::ReadAll, 1, nullptr};
+        case 2:
+            return {2, Sent::ReadPosition, 2, nullptr};
+        case 3:
+            return {3, Sent::ReadAll, 2, "读取参数中"};
+        case 4:
+            return {4, Sent::SaveConfig, 2, "保存配置中"};
+        case 5:
+            return {5, Sent::SetPosition, 2, "置位中"};
+        case 7:
+            return {7, Sent::ReadAll, 2, "读取参数中"};
+        case 9:
+            return {9, Sent::ReadVersion, 9, nullptr};
         default:
             return {static_cast<std::uint8_t>(state), Sent::Nothing,
                     static_cast<std::uint8_t>(state), nullptr};
@@ -38,12 +45,18 @@ TickRow ExpectedTick(int state) {
 
 Bytes FrameOf(const rtu::FrameTable& f, Sent sent) {
     switch (sent) {
-        case Sent::ReadAll: return {f.ReadAllFrame.begin(), f.ReadAllFrame.end()};
-        case Sent::ReadPosition: return {f.ReadPositionFrame.begin(), f.ReadPositionFrame.end()};
-        case Sent::ReadVersion: return {f.ReadVersionFrame.begin(), f.ReadVersionFrame.end()};
-        case Sent::SaveConfig: return {f.SaveConfigFrame.begin(), f.SaveConfigFrame.end()};
-        case Sent::SetPosition: return {f.SetPositionFrame.begin(), f.SetPositionFrame.end()};
-        case Sent::Nothing: break;
+        case Sent::ReadAll:
+            return {f.ReadAllFrame.begin(), f.ReadAllFrame.end()};
+        case Sent::ReadPosition:
+            return {f.ReadPositionFrame.begin(), f.ReadPositionFrame.end()};
+        case Sent::ReadVersion:
+            return {f.ReadVersionFrame.begin(), f.ReadVersionFrame.end()};
+        case Sent::SaveConfig:
+            return {f.SaveConfigFrame.begin(), f.SaveConfigFrame.end()};
+        case Sent::SetPosition:
+            return {f.SetPositionFrame.begin(), f.SetPositionFrame.end()};
+        case Sent::Nothing:
+            break;
     }
     return {};
 }
@@ -67,7 +80,8 @@ TEST(SchedulerTick, EveryPollStateValue) {
             EXPECT_EQ(rig.serial.Written()[0].at, Ms(200));
         }
         EXPECT_EQ(rig.form.PollState(), row.stateAfter) << "state " << state;
-        EXPECT_EQ(rig.Caption(Widget::Label18), row.label ? row.label : "before") << "state " << state;
+        EXPECT_EQ(rig.Caption(Widget::Label18), row.label ? row.label : "before")
+            << "state " << state;
         EXPECT_EQ(rig.form.VersionPending(), 1) << "state " << state;
     }
 }

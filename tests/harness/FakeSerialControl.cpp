@@ -8,7 +8,9 @@ void FakeSerialControl::AddPort(const std::string& name, bool reportedBySystem) 
     ports_[name].reported = reportedBySystem;
 }
 
-void FakeSerialControl::SetBusy(const std::string& name, bool busy) { ports_[name].busy = busy; }
+void FakeSerialControl::SetBusy(const std::string& name, bool busy) {
+    ports_[name].busy = busy;
+}
 
 void FakeSerialControl::Deliver(std::span<const std::uint8_t> bytes) {
     if (!open_) {
@@ -93,7 +95,9 @@ void FakeSerialControl::DiscardInput() {
     input_.clear();
 }
 
-void FakeSerialControl::DiscardOutput() { calls_.emplace_back("DiscardOutput"); }
+void FakeSerialControl::DiscardOutput() {
+    calls_.emplace_back("DiscardOutput");
+}
 
 bool FakeSerialControl::Write(std::span<const std::uint8_t> bytes) {
     calls_.emplace_back("Write");

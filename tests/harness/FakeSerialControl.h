@@ -35,7 +35,9 @@ public:
     void AddPort(const std::string& name, bool reportedBySystem = true);
     void SetBusy(const std::string& name, bool busy);
     void FailWrites(bool fail) { failWrites_ = fail; }
-    void OnWrite(std::function<void(std::span<const std::uint8_t>)> peer) { peer_ = std::move(peer); }
+    void OnWrite(std::function<void(std::span<const std::uint8_t>)> peer) {
+        peer_ = std::move(peer);
+    }
 
     // --- the line ---
     // Bytes arrive now: stored and notified only while the port is open (a closed port hears
@@ -49,7 +51,10 @@ public:
     const std::vector<WrittenFrame>& Written() const { return written_; }
     // Calls in order: "DiscardInput", "DiscardOutput", "Write", "Open COM3", "Close COM3", ...
     const std::vector<std::string>& Calls() const { return calls_; }
-    void ClearRecords() { written_.clear(); calls_.clear(); }
+    void ClearRecords() {
+        written_.clear();
+        calls_.clear();
+    }
     std::optional<rtu::LineSettings> SettingsAtOpen() const { return settingsAtOpen_; }
     const std::string& OpenPort() const { return openPort_; }
     int OpenCount(const std::string& name) const;

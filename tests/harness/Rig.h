@@ -30,12 +30,23 @@ public:
             return false;
         }
         switch (button) {
-            case ui::Widget::Command1: form.Command1_Click(); break;
-            case ui::Widget::Command2: form.Command2_Click(); break;
-            case ui::Widget::Command3: form.Command3_Click(); break;
-            case ui::Widget::Command4: form.Command4_Click(); break;
-            case ui::Widget::Command5: form.Command5_Click(); break;
-            default: return false;
+            case ui::Widget::Command1:
+                form.Command1_Click();
+                break;
+            case ui::Widget::Command2:
+                form.Command2_Click();
+                break;
+            case ui::Widget::Command3:
+                form.Command3_Click();
+                break;
+            case ui::Widget::Command4:
+                form.Command4_Click();
+                break;
+            case ui::Widget::Command5:
+                form.Command5_Click();
+                break;
+            default:
+                return false;
         }
         return true;
     }

@@ -17,7 +17,7 @@ namespace harness {
 // notification when its last byte arrives: request wire time + response delay + reply wire time
 // after the write, for an undisturbed reply.
 class SimulatedDevice {
-  public:
+public:
     struct Delivery {
         Micros at;
         Bytes bytes;
@@ -29,7 +29,7 @@ class SimulatedDevice {
     // Every chunk scheduled for delivery, in the order scheduled (a closed port drops them).
     const std::vector<Delivery>& Deliveries() const { return deliveries_; }
 
-  private:
+private:
     void Hear(std::span<const std::uint8_t> bytes);
     void TakeFrames();
 

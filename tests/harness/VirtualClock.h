@@ -8,7 +8,9 @@
 namespace harness {
 
 using Micros = std::int64_t;
-constexpr Micros Ms(std::int64_t ms) { return ms * 1000; }
+constexpr Micros Ms(std::int64_t ms) {
+    return ms * 1000;
+}
 
 // Virtual time for the logic's events: timers, bytes on the wire, clicks. Nothing happens until a
 // test advances the clock; events due at the same instant run in the order they were scheduled.
@@ -20,7 +22,9 @@ public:
 
     // Runs `action` at time `at` (not before now).
     EventId At(Micros at, std::function<void()> action);
-    EventId After(Micros delay, std::function<void()> action) { return At(now_ + delay, std::move(action)); }
+    EventId After(Micros delay, std::function<void()> action) {
+        return At(now_ + delay, std::move(action));
+    }
     void Cancel(EventId id);
 
     // Runs every event due up to and including `until`, then sets the time to `until`.

@@ -11,7 +11,9 @@
 
 namespace {
 
-std::vector<std::uint8_t> Ascii(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Ascii(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(Crc16, CheckValueOfTheStandardString) {
     const auto bytes = Ascii("123456789");
@@ -20,7 +22,7 @@ TEST(Crc16, CheckValueOfTheStandardString) {
 
 struct StoredChecksum {
     const char* name;
-    rtu::ReadFrame rtu::FrameTable::* frame;
+    rtu::ReadFrame rtu::FrameTable::*frame;
     std::int32_t crc;
 };
 
@@ -38,7 +40,8 @@ TEST_P(ReadFrameChecksum, FirstSixBytesGiveTheStoredChecksum) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, ReadFrameChecksum,
-    testing::Values(StoredChecksum{"ReadPositionFrame", &rtu::FrameTable::ReadPositionFrame, 0x1ED4},
+    testing::Values(StoredChecksum{"ReadPositionFrame", &rtu::FrameTable::ReadPositionFrame,
+                                   0x1ED4},
                     StoredChecksum{"ReadAllFrame", &rtu::FrameTable::ReadAllFrame, 0xD485},
                     StoredChecksum{"ReadStatusFrame", &rtu::FrameTable::ReadStatusFrame, 0x1EB4},
                     StoredChecksum{"ReadVersionFrame", &rtu::FrameTable::ReadVersionFrame, 0xDCF5}),
@@ -85,7 +88,8 @@ TEST(FrameTable, WriteFramesStartWithTheirHeaderAndZeros) {
     const std::array<std::uint8_t, 7> saveHeader{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
     const std::array<std::uint8_t, 7> presetHeader{0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04};
     EXPECT_TRUE(std::equal(saveHeader.begin(), saveHeader.end(), table.SaveConfigFrame.begin()));
-    EXPECT_TRUE(std::equal(presetHeader.begin(), presetHeader.end(), table.SetPositionFrame.begin()));
+    EXPECT_TRUE(
+        std::equal(presetHeader.begin(), presetHeader.end(), table.SetPositionFrame.begin()));
     EXPECT_TRUE(std::all_of(table.SaveConfigFrame.begin() + 7, table.SaveConfigFrame.end(),
                             [](auto b) { return b == 0; }));
     EXPECT_TRUE(std::all_of(table.SetPositionFrame.begin() + 7, table.SetPositionFrame.end(),

@@ -19,33 +19,33 @@ TEST_P(PortToOpen, NamesThePortOrNone) {
         << "text '" << GetParam().text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WindowsAndUnix, PortToOpen,
-    testing::Values(
-        // Windows: the number from the fourth character on.
-        ChooserCase{"COM12", PortNaming::Windows, "COM12"},
-        ChooserCase{"com5", PortNaming::Windows, "COM5"},
-        ChooserCase{"COM1", PortNaming::Windows, "COM1"},
-        ChooserCase{"XYZ7", PortNaming::Windows, "COM7"},  // the first three are not read
-        ChooserCase{"COM 3", PortNaming::Windows, "COM3"},
-        ChooserCase{"COM", PortNaming::Windows, std::nullopt},
-        ChooserCase{"COMx", PortNaming::Windows, std::nullopt},
-        ChooserCase{"CO", PortNaming::Windows, std::nullopt},
-        ChooserCase{"", PortNaming::Windows, std::nullopt},
-        ChooserCase{"COM0", PortNaming::Windows, std::nullopt},
-        ChooserCase{"COM-1", PortNaming::Windows, std::nullopt},
-        ChooserCase{"COM99999", PortNaming::Windows, std::nullopt},
-        ChooserCase{"COM1x", PortNaming::Windows, std::nullopt},
-        // Unix: a system name or any device path, as typed.
-        ChooserCase{"ttyUSB0", PortNaming::Unix, "ttyUSB0"},
-        ChooserCase{"/dev/pts/4", PortNaming::Unix, "/dev/pts/4"},
-        ChooserCase{"  ttyACM1 ", PortNaming::Unix, "ttyACM1"},
-        ChooserCase{"", PortNaming::Unix, std::nullopt},
-        ChooserCase{"   ", PortNaming::Unix, std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(WindowsAndUnix, PortToOpen,
+                         testing::Values(
+                             // Windows: the number from the fourth character on.
+                             ChooserCase{"COM12", PortNaming::Windows, "COM12"},
+                             ChooserCase{"com5", PortNaming::Windows, "COM5"},
+                             ChooserCase{"COM1", PortNaming::Windows, "COM1"},
+                             ChooserCase{"XYZ7", PortNaming::Windows,
+                                         "COM7"},  // the first three are not read
+                             ChooserCase{"COM 3", PortNaming::Windows, "COM3"},
+                             ChooserCase{"COM", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"COMx", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"CO", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"COM0", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"COM-1", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"COM99999", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"COM1x", PortNaming::Windows, std::nullopt},
+                             // Unix: a system name or any device path, as typed.
+                             ChooserCase{"ttyUSB0", PortNaming::Unix, "ttyUSB0"},
+                             ChooserCase{"/dev/pts/4", PortNaming::Unix, "/dev/pts/4"},
+                             ChooserCase{"  ttyACM1 ", PortNaming::Unix, "ttyACM1"},
+                             ChooserCase{"", PortNaming::Unix, std::nullopt},
+                             ChooserCase{"   ", PortNaming::Unix, std::nullopt}));
 
 TEST(NaturalOrder, NumbersCompareByValue) {
-    auto names = rtu::PortCandidates(
-        PortNaming::Unix, {"ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0", "ttyUSB1", "ttyS10", "ttyS2"});
+    auto names = rtu::PortCandidates(PortNaming::Unix, {"ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0",
+                                                        "ttyUSB1", "ttyS10", "ttyS2"});
     EXPECT_EQ(names, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyS2", "ttyS10", "ttyUSB1",
                                                "ttyUSB2", "ttyUSB10"}));
 }

@@ -17,8 +17,8 @@ TEST(SendFrame, DiscardsInputThenOutputThenQueuesTheWholeFrame) {
     frames.Build();
 
     EXPECT_EQ(rtu::SendFrame(serial, frames.SaveConfigFrame), rtu::SendResult::Sent);
-    EXPECT_EQ(serial.Calls(), (std::vector<std::string>{"Open ttyUSB0", "DiscardInput",
-                                                        "DiscardOutput", "Write"}));
+    EXPECT_EQ(serial.Calls(),
+              (std::vector<std::string>{"Open ttyUSB0", "DiscardInput", "DiscardOutput", "Write"}));
     ASSERT_EQ(serial.Written().size(), 1u);
     EXPECT_EQ(serial.Written()[0].bytes,
               harness::Bytes(frames.SaveConfigFrame.begin(), frames.SaveConfigFrame.end()));

@@ -17,7 +17,7 @@ using enum ui::Widget;
 // Presses OK on every message box the program shows and keeps its text, so that a test that
 // expects none fails instead of waiting for an operator.
 class MessageWatch {
-  public:
+public:
     MessageWatch() {
         timer_.setInterval(50);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -30,7 +30,7 @@ class MessageWatch {
     }
     std::vector<std::string> shown;
 
-  private:
+private:
     QTimer timer_;
 };
 

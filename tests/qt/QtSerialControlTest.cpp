@@ -18,7 +18,7 @@ using rtu::SerialError;
 // A pseudo-terminal: the control opens the slave path as its port, the test plays the device
 // on the master side.
 class PtyPair {
-  public:
+public:
     PtyPair() {
         char name[256] = {};
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
@@ -57,7 +57,7 @@ class PtyPair {
         }
     }
 
-  private:
+private:
     int master_ = -1;
     int slave_ = -1;
     std::string path_;

@@ -24,7 +24,7 @@ const Bytes kReadVersion = Hex("00 03 00 1B 00 01 F5 DC");
 
 // The slave side of the pseudo-terminal, opened the way a master program opens a serial port.
 class Port {
-  public:
+public:
     explicit Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
         if (fd_ >= 0) {
             termios tio{};
@@ -70,12 +70,12 @@ class Port {
         return {reply, Clock::now() - sent};
     }
 
-  private:
+private:
     int fd_;
 };
 
 class PtyServing : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         server.Start();
         ASSERT_TRUE(server.Path().starts_with("/dev/")) << server.Path();

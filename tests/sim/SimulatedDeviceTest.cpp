@@ -39,7 +39,7 @@ bool ChecksumIsRight(const Bytes& frame) {
 // The transmitter behind an open fake port, and what the master side hears: each receive
 // notification with its time and the bytes waiting then.
 class AtTheMaster : public testing::Test, public rtu::SerialListener {
-  protected:
+protected:
     AtTheMaster() {
         serial.AddPort("ttyUSB0");
         serial.SetListener(this);

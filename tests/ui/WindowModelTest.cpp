@@ -12,13 +12,13 @@ TEST(WindowModel, StartsWithTheDefaultTextsAndNoSelection) {
         Widget widget;
         const char* text;
     };
-    for (const Expect e : {Expect{Widget::Form1, "RS485上位机配置软件V2.1"},
-                           Expect{Widget::Command1, "打开串口"}, Expect{Widget::Command4, "置位"},
-                           Expect{Widget::Label18, ""}, Expect{Widget::Label19, "Fail"},
-                           Expect{Widget::Label20, ""}, Expect{Widget::Text1, "1"},
-                           Expect{Widget::Text4, "3600"}, Expect{Widget::Text5, "3276"},
-                           Expect{Widget::Combo2, "115200"}, Expect{Widget::Combo7, "6组"},
-                           Expect{Widget::Combo8, "无校验"}}) {
+    for (const Expect e :
+         {Expect{Widget::Form1, "RS485上位机配置软件V2.1"}, Expect{Widget::Command1, "打开串口"},
+          Expect{Widget::Command4, "置位"}, Expect{Widget::Label18, ""},
+          Expect{Widget::Label19, "Fail"}, Expect{Widget::Label20, ""}, Expect{Widget::Text1, "1"},
+          Expect{Widget::Text4, "3600"}, Expect{Widget::Text5, "3276"},
+          Expect{Widget::Combo2, "115200"}, Expect{Widget::Combo7, "6组"},
+          Expect{Widget::Combo8, "无校验"}}) {
         EXPECT_EQ(window.Text(e.widget), e.text) << ui::NameOf(e.widget);
     }
     for (Widget list : {Widget::Combo1, Widget::Combo2, Widget::Combo3, Widget::Combo4,
@@ -37,10 +37,10 @@ TEST(WindowModel, SelectingBeyondAListsItemsIsRefused) {
         Widget list;
         int items;
     };
-    for (const ListSize l : {ListSize{Widget::Combo2, 6}, ListSize{Widget::Combo3, 3},
-                             ListSize{Widget::Combo4, 2}, ListSize{Widget::Combo5, 3},
-                             ListSize{Widget::Combo6, 2}, ListSize{Widget::Combo7, 2},
-                             ListSize{Widget::Combo8, 3}}) {
+    for (const ListSize l :
+         {ListSize{Widget::Combo2, 6}, ListSize{Widget::Combo3, 3}, ListSize{Widget::Combo4, 2},
+          ListSize{Widget::Combo5, 3}, ListSize{Widget::Combo6, 2}, ListSize{Widget::Combo7, 2},
+          ListSize{Widget::Combo8, 3}}) {
         ui::WindowModel window;
         for (int i = 0; i < l.items; ++i) {
             EXPECT_TRUE(window.SetSelectedIndex(l.list, i));
@@ -48,7 +48,8 @@ TEST(WindowModel, SelectingBeyondAListsItemsIsRefused) {
         }
         EXPECT_FALSE(window.SetSelectedIndex(l.list, l.items)) << ui::NameOf(l.list);
         EXPECT_FALSE(window.SetSelectedIndex(l.list, -1)) << ui::NameOf(l.list);
-        EXPECT_EQ(window.SelectedIndex(l.list), l.items - 1) << "a refused selection changes nothing";
+        EXPECT_EQ(window.SelectedIndex(l.list), l.items - 1)
+            << "a refused selection changes nothing";
     }
 }
 

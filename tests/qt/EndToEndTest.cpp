@@ -1,0 +1,324 @@
+// The whole program as the operator uses it: the real window, its real timers and QSerialPort,
+// talking over a pseudo-terminal to the simulated transmitter served in this process. The test
+// owns the simulator, so it can turn the shaft, inject faults, read back registers and pull the
+// device away while the port is open.
+//
+// Everything runs in real time. Waits poll for a condition with a generous deadline, so a loaded
+// machine makes a test slower, not red; only the load timeout is measured against the clock.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "sim/Faults.h"
+#include "sim/PtyServer.h"
+#include "sim/Transmitter.h"
+
+namespace {
+
+using enum ui::Widget;
+
+// A device that answers at once is loaded about 0.7 s after the open; a busy machine gets more.
+constexpr int kLoadDeadlineMs = 5000;
+// Anything the window should show within a few polling periods.
+constexpr int kReactionDeadlineMs = 3000;
+// How long a test keeps watching for a message that must not be repeated.
+constexpr int kQuietSpanMs = 1000;
+
+// Presses OK on every message box the program shows, and keeps its text and the time it
+// appeared on the test's clock, so that a test that expects none fails instead of waiting for
+// an operator.
+class MessageWatch {
+public:
+    struct Shown {
+        std::string text;
+        qint64 atMs;
+    };
+
+    MessageWatch() {
+        clock_.start();
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown.push_back({box->text().toStdString(), clock_.elapsed()});
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start();
+    }
+
+    // Starts the clock that Shown::atMs counts on.
+    void RestartClock() { clock_.restart(); }
+    qint64 ElapsedMs() const { return clock_.elapsed(); }
+
+    std::string Texts() const {
+        std::string all;
+        for (const Shown& s : shown) {
+            all += "[" + s.text + "] ";
+        }
+        return all;
+    }
+
+    std::vector<Shown> shown;
+
+private:
+    QElapsedTimer clock_;
+    QTimer timer_;
+};
+
+std::optional<std::int64_t> NumberIn(const std::string& text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        device_.Start();
+        app::CommandLine line;
+        line.port = device_.Path();
+        application_ = std::make_unique<app::Application>(line);
+        application_->Start();
+        ASSERT_EQ(Window().Text(Combo1), device_.Path());
+    }
+
+    void TearDown() override {
+        // The program closes its port before the simulator removes the pseudo-terminal.
+        application_.reset();
+        device_.Stop();
+    }
+
+    ui::Form1Window& Window() { return application_->Window(); }
+
+    // A left click on the button, as the operator gives it: a disabled button ignores it.
+    void Click(ui::Widget button) {
+        auto* widget = qobject_cast<QPushButton*>(Window().QtWidget(button));
+        ASSERT_NE(widget, nullptr) << ui::NameOf(button);
+        ASSERT_TRUE(widget->isEnabled()) << ui::NameOf(button) << " is disabled";
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    // Replaces the text of a text box or of a list's edit field by typing.
+    void Type(ui::Widget field, const QString& text) {
+        QWidget* widget = Window().QtWidget(field);
+        auto* edit = qobject_cast<QLineEdit*>(widget);
+        if (auto* list = qobject_cast<QComboBox*>(widget)) {
+            edit = list->lineEdit();
+        }
+        ASSERT_NE(edit, nullptr) << ui::NameOf(field);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+        ASSERT_EQ(edit->text(), text);
+    }
+
+    bool WaitFor(const std::function<bool()>& condition, int deadlineMs) {
+        return QTest::qWaitFor(condition, deadlineMs);
+    }
+
+    // Opens the port and waits until the load sequence has ended with the version read.
+    void OpenAndLoad() {
+        Click(Command1);
+        ASSERT_TRUE(WaitFor([&] { return Window().Text(Label20) == "Ver0258"; }, kLoadDeadlineMs))
+            << "status line: " << Window().Text(Label18) << ", messages: " << messages_.Texts();
+    }
+
+    std::int64_t ShownPosition() {
+        const auto value = NumberIn(Window().Text(Text10));
+        EXPECT_TRUE(value.has_value()) << "Text10: " << Window().Text(Text10);
+        return value.value_or(-1);
+    }
+
+    std::uint32_t DevicePosition() {
+        std::uint32_t position = 0;
+        device_.Update([&](sim::Transmitter& t) { position = t.Position(); });
+        return position;
+    }
+
+    void ExpectClosedWindow() {
+        EXPECT_EQ(Window().Text(Command1), "打开串口");
+        EXPECT_EQ(Window().Text(Label18), "串口关闭");
+        EXPECT_TRUE(Window().IsEnabled(Combo1));
+        for (ui::Widget w : {Command2, Command3, Command4, Command5}) {
+            EXPECT_FALSE(Window().IsEnabled(w)) << ui::NameOf(w);
+        }
+        EXPECT_EQ(application_->Logic().PollState(), 0);
+    }
+
+    sim::PtyServer device_;
+    MessageWatch messages_;
+    std::unique_ptr<app::Application> application_;
+};
+
+// Opening fills the window from the device (values that differ from the window's defaults),
+// shows the status and the firmware version, enables the commands, and then the live position
+// keeps following the turning shaft.
+TEST_F(EndToEnd, OpeningLoadsTheDeviceAndFollowsTheTurningShaft) {
+    device_.Update([](sim::Transmitter& t) {
+        t.SetRegister(sim::reg::kBaudRate, 3);                // 38400
+        t.SetRegister(sim::reg::kResolutionPerTurn, 2000);    // Text4
+        t.SetRegister(sim::reg::kCycleValue, 0x0001);         // Text2, high half
+        t.SetRegister(sim::reg::kCycleValue + 1, 0x2345);     // Text2, low half: 74565
+        t.SetPosition(100000);
+        t.SetSpeed(1000);
+    });
+
+    QElapsedTimer sinceClick;
+    sinceClick.start();
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    RecordProperty("load_ms", static_cast<int>(sinceClick.elapsed()));
+
+    EXPECT_EQ(Window().Text(Label19), "Pass");
+    EXPECT_EQ(Window().Text(Label18), "配置参数读取成功");
+    EXPECT_EQ(Window().Text(Text4), "2000");
+    EXPECT_EQ(Window().Text(Text2), "74565");
+    EXPECT_EQ(Window().SelectedIndex(Combo2), 3);
+    EXPECT_EQ(Window().Text(Combo2), "38400");
+    EXPECT_EQ(Window().Text(Command1), "关闭串口");
+    EXPECT_FALSE(Window().IsEnabled(Combo1));
+    for (ui::Widget w : {Command2, Command3, Command4}) {
+        EXPECT_TRUE(Window().IsEnabled(w)) << ui::NameOf(w);
+    }
+
+    // The shaft turns at 1000 counts a second and the position is polled every 200 ms: Text10
+    // rises several times in a row, never ahead of the device and never far behind it.
+    std::int64_t previous = ShownPosition();
+    EXPECT_GE(previous, 100000);
+    for (int rise = 0; rise < 3; ++rise) {
+        ASSERT_TRUE(WaitFor([&] { return ShownPosition() > previous; }, kReactionDeadlineMs))
+            << "Text10 stays at " << previous << " after rise " << rise;
+        const std::int64_t shown = ShownPosition();
+        const std::int64_t device = DevicePosition();
+        EXPECT_LE(shown, device);
+        EXPECT_GE(shown, device - 2000) << "more than two seconds behind the device";
+        previous = shown;
+    }
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
+// The operator edits the resolution and saves: the device stores it, the other registers keep
+// the values that were loaded (the window writes back what it read), and polling goes on.
+TEST_F(EndToEnd, SaveWritesTheEditedConfigurationToTheDevice) {
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    std::array<std::uint16_t, sim::reg::kPresetPosition> before{};
+    for (std::size_t r = 0; r < before.size(); ++r) {
+        before[r] = device_.Register(r);
+    }
+    ASSERT_NE(before[sim::reg::kResolutionPerTurn], 1024);
+
+    ASSERT_NO_FATAL_FAILURE(Type(Text4, QStringLiteral("1024")));
+    Click(Command3);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return device_.Register(sim::reg::kResolutionPerTurn) == 1024 &&
+                   Window().Text(Label18) == "保存配置参数成功";
+        },
+        kReactionDeadlineMs))
+        << "register 7: " << device_.Register(sim::reg::kResolutionPerTurn)
+        << ", status line: " << Window().Text(Label18);
+    for (std::size_t r = 0; r < before.size(); ++r) {
+        if (r != sim::reg::kResolutionPerTurn) {
+            EXPECT_EQ(device_.Register(r), before[r]) << "register " << r;
+        }
+    }
+
+    // After the save the scheduler is back to polling the position.
+    device_.Update([](sim::Transmitter& t) { t.SetPosition(777); });
+    EXPECT_TRUE(WaitFor([&] { return Window().Text(Text10) == "777"; }, kReactionDeadlineMs))
+        << "Text10: " << Window().Text(Text10);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
+// The operator types a position and presets it: the device's live position jumps there, and the
+// window shows it on the next poll. The shaft stands still, so the values compare exactly.
+TEST_F(EndToEnd, SetPositionMovesTheLivePosition) {
+    device_.Update([](sim::Transmitter& t) {
+        t.SetSpeed(0);
+        t.SetPosition(5000);
+    });
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    ASSERT_TRUE(WaitFor([&] { return Window().Text(Text10) == "5000"; }, kReactionDeadlineMs))
+        << "Text10: " << Window().Text(Text10);
+
+    ASSERT_NO_FATAL_FAILURE(Type(Text9, QStringLiteral("123456")));
+    Click(Command4);
+    EXPECT_TRUE(WaitFor([&] { return DevicePosition() == 123456; }, kReactionDeadlineMs))
+        << "device position: " << DevicePosition();
+    EXPECT_TRUE(WaitFor([&] { return Window().Text(Text10) == "123456"; }, kReactionDeadlineMs))
+        << "Text10: " << Window().Text(Text10);
+    EXPECT_EQ(Window().Text(Label18), "保存配置参数成功");
+    EXPECT_EQ(device_.Register(sim::reg::kPresetPosition), 123456 >> 16);
+    EXPECT_EQ(device_.Register(sim::reg::kPresetPosition + 1), 123456 & 0xFFFF);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
+// The device end of the line goes away while the port is open: the operator is told once, the
+// window is back in its closed state, and it opens the next device as before.
+TEST_F(EndToEnd, ADeviceThatGoesAwayIsReportedOnceAndTheWindowStaysUsable) {
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+
+    device_.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, kReactionDeadlineMs))
+        << "status line: " << Window().Text(Label18);
+    QTest::qWait(kQuietSpanMs);
+    ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    EXPECT_EQ(messages_.shown.front().text, "串口错误");
+    ExpectClosedWindow();
+
+    // A new device on a new pseudo-terminal: typed into the port chooser and opened.
+    device_.Start();
+    ASSERT_NO_FATAL_FAILURE(Type(Combo1, QString::fromStdString(device_.Path())));
+    Window().QtWidget(Label20)->setProperty("text", QString());
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    EXPECT_EQ(Window().Text(Label19), "Pass");
+    EXPECT_EQ(Window().Text(Label18), "配置参数读取成功");
+    EXPECT_TRUE(Window().IsEnabled(Command3));
+    EXPECT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+}
+
+// A device that never answers: the load-failure message comes once, five seconds after the
+// open, and then the port is closed. Takes real time.
+TEST_F(EndToEnd, ASilentDeviceFailsTheLoadAfterFiveSeconds) {
+    device_.SetFaults(sim::Faults{.silentFor = sim::Scope::Every});
+
+    messages_.RestartClock();
+    Click(Command1);
+    EXPECT_EQ(Window().Text(Label18), "正在加载配置参数");
+    ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, 10000))
+        << "status line: " << Window().Text(Label18);
+    const MessageWatch::Shown first = messages_.shown.front();
+    RecordProperty("load_failure_ms", static_cast<int>(first.atMs));
+    EXPECT_EQ(first.text, "配置参数加载失败，请检查设备后重试");
+    EXPECT_GE(first.atMs, 4900);
+    EXPECT_LE(first.atMs, 6000);
+
+    ASSERT_TRUE(WaitFor([&] { return Window().Text(Command1) == "打开串口"; }, kReactionDeadlineMs));
+    QTest::qWait(kQuietSpanMs);
+    EXPECT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    ExpectClosedWindow();
+    EXPECT_EQ(Window().Text(Label19), "Fail");
+    EXPECT_EQ(Window().Text(Label20), "");
+}
+
+}  // namespace
