@@ -97,6 +97,14 @@ TEST(SchedulerTick, RepeatingStatesSendOnEveryTickOneShotStatesOnce) {
     }
 }
 
+// Selects the same entry in every configuration list, so that a save can fill its frame.
+void SelectInEveryList(Rig& rig, int index) {
+    for (Widget list : {Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
+                        Widget::Combo6, Widget::Combo7, Widget::Combo8}) {
+        ASSERT_TRUE(rig.window.SetSelectedIndex(list, index));
+    }
+}
+
 // An open connection in steady polling with the command buttons enabled.
 void Polling(Rig& rig) {
     rig.LoadAndOpen();
@@ -129,10 +137,7 @@ TEST(Commands, SaveSealsTheFrameAndArmsIt) {
     Rig rig;
     Polling(rig);
     rig.window.SetText(Widget::Text4, "1024");
-    for (Widget list : {Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
-                        Widget::Combo6, Widget::Combo7, Widget::Combo8}) {
-        ASSERT_TRUE(rig.window.SetSelectedIndex(list, 1));
-    }
+    SelectInEveryList(rig, 1);
     ASSERT_TRUE(rig.Click(Widget::Command3));
     EXPECT_EQ(rig.form.PollState(), 4);
     EXPECT_EQ(rig.form.Frames().SaveConfigFrame[21], 0x04);
@@ -171,10 +176,7 @@ TEST(Commands, AFieldThatDoesNotFitIsNamedFocusedAndNothingIsSent) {
                          Case{Widget::Command4, Widget::Text9, "-1", "参数错误：置位"}}) {
         Rig rig;
         Polling(rig);
-        for (Widget list : {Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
-                            Widget::Combo6, Widget::Combo7, Widget::Combo8}) {
-            ASSERT_TRUE(rig.window.SetSelectedIndex(list, 0));
-        }
+        SelectInEveryList(rig, 0);
         const int starts = rig.timer2.StartCount();
         rig.window.SetText(c.field, c.text);
         ASSERT_TRUE(rig.Click(c.button));
@@ -204,10 +206,7 @@ TEST(Commands, AListWithoutASelectionStopsTheSave) {
 TEST(Commands, AFailedSaveAfterAnArmedOneDoesNotCorruptTheArmedFrame) {
     Rig rig;
     Polling(rig);
-    for (Widget list : {Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
-                        Widget::Combo6, Widget::Combo7, Widget::Combo8}) {
-        ASSERT_TRUE(rig.window.SetSelectedIndex(list, 0));
-    }
+    SelectInEveryList(rig, 0);
     ASSERT_TRUE(rig.Click(Widget::Command3));
     const auto armed = rig.form.Frames().SaveConfigFrame;
     rig.window.SetText(Widget::Text1, "7");
