@@ -10,6 +10,7 @@ PACKAGES=(
     fonts-noto-cjk
     mbpoll
     xvfb xauth
+    xdotool imagemagick
 )
 
 missing=()

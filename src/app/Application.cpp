@@ -17,8 +17,10 @@ Application::Application(const CommandLine& commandLine)
 
     if (commandLine.demo) {
         // The simulated transmitter serves a pseudo-terminal; its path is offered first in
-        // Combo1, like a port given with --port.
+        // Combo1, like a port given with --port. Its shaft turns a tenth of a turn a second at
+        // the factory resolution of 3600 counts a turn, so that the live position moves.
         demo_ = std::make_unique<sim::PtyServer>();
+        demo_->Update([](sim::Transmitter& device) { device.SetSpeed(360); });
         demo_->Start();
         port_ = demo_->Path();
     }
