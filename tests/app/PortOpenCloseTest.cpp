@@ -148,6 +148,79 @@ TEST(ClosePort, RunsTheCloseStepsAndKeepsTheVersionFlag) {
     EXPECT_EQ(rig.form.VersionPending(), 0);
 }
 
+// Every step of the open and the close, in the order it happens: the window's operations, the
+// timers and the port, written into one journal.
+class Journal {
+public:
+    void Add(std::string entry) { entries.push_back(std::move(entry)); }
+    std::vector<std::string> entries;
+};
+
+class JournalWindow : public ui::WindowModel {
+public:
+    explicit JournalWindow(Journal& journal) : journal_(journal) {}
+    void SetCaption(Widget w, std::string_view caption) override {
+        journal_.Add(std::string(ui::NameOf(w)) + "=" + std::string(caption));
+        WindowModel::SetCaption(w, caption);
+    }
+    void SetEnabled(Widget w, bool enabled) override {
+        journal_.Add(std::string(enabled ? "enable " : "disable ") + std::string(ui::NameOf(w)));
+        WindowModel::SetEnabled(w, enabled);
+    }
+
+private:
+    Journal& journal_;
+};
+
+class JournalTimer : public harness::FakeTimer {
+public:
+    JournalTimer(harness::VirtualClock& clock, int ms, std::string name, Journal& journal)
+        : FakeTimer(clock, ms), name_(std::move(name)), journal_(journal) {}
+    void Start() override {
+        journal_.Add("start " + name_);
+        FakeTimer::Start();
+    }
+    void Stop() override {
+        journal_.Add("stop " + name_);
+        FakeTimer::Stop();
+    }
+
+private:
+    std::string name_;
+    Journal& journal_;
+};
+
+TEST(PortSteps, OpenAndCloseRunTheirStepsInOrder) {
+    Journal journal;
+    harness::VirtualClock clock;
+    harness::FakeSerialControl serial(clock);
+    serial.AddPort("ttyUSB0");
+    JournalWindow window(journal);
+    harness::RecordingMessage message(clock);
+    JournalTimer timer1(clock, 50, "Timer1", journal);
+    JournalTimer timer2(clock, 200, "Timer2", journal);
+    JournalTimer timer3(clock, 5000, "Timer3", journal);
+    app::Form1 form({serial, window, message, timer1, timer2, timer3, rtu::PortNaming::Unix});
+    form.Form_Load();
+    journal.entries.clear();
+
+    form.Command1_Click();
+    EXPECT_EQ(journal.entries,
+              (std::vector<std::string>{"Command1=关闭串口", "disable Combo1", "start Timer2",
+                                        "start Timer3", "Label18=正在加载配置参数"}));
+    EXPECT_EQ(serial.Calls(),
+              (std::vector<std::string>{"Open ttyUSB0", "Close ttyUSB0", "Open ttyUSB0"}));
+    journal.entries.clear();
+
+    form.Command1_Click();
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{
+                                   "Command1=打开串口", "enable Combo1", "stop Timer2",
+                                   "stop Timer3", "disable Command2", "disable Command3",
+                                   "disable Command4", "disable Command5", "Label18=串口关闭"}));
+    EXPECT_EQ(serial.Calls().back(), "Close ttyUSB0");
+    EXPECT_EQ(form.PollState(), 0);
+}
+
 TEST(PortFailure, WriteErrorIsReportedOnceAndClosesThePort) {
     Rig rig;
     rig.LoadAndOpen();

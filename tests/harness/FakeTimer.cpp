@@ -3,18 +3,22 @@
 namespace harness {
 
 void FakeTimer::Start() {
-    Stop();
+    Cancel();
     running_ = true;
     ++starts_;
     Schedule(clock_.Now() + interval_);
 }
 
 void FakeTimer::Stop() {
+    Cancel();
+    running_ = false;
+}
+
+void FakeTimer::Cancel() {
     if (pending_ != 0) {
         clock_.Cancel(pending_);
         pending_ = 0;
     }
-    running_ = false;
 }
 
 void FakeTimer::Schedule(Micros at) {

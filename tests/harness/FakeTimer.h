@@ -13,7 +13,7 @@ namespace harness {
 class FakeTimer : public ui::Timer {
 public:
     FakeTimer(VirtualClock& clock, int intervalMs) : clock_(clock), interval_(Ms(intervalMs)) {}
-    ~FakeTimer() override { Stop(); }
+    ~FakeTimer() override { Cancel(); }
 
     void OnTick(std::function<void()> handler) { onTick_ = std::move(handler); }
 
@@ -26,6 +26,7 @@ public:
 
 private:
     void Schedule(Micros at);
+    void Cancel();
 
     VirtualClock& clock_;
     Micros interval_;

@@ -260,6 +260,27 @@ TEST_F(EndToEnd, SaveWritesTheEditedConfigurationToTheDevice) {
     EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
 }
 
+// The gear list is never shown, yet it carries the device's value through a load and a save.
+TEST_F(EndToEnd, HiddenGearListCarriesItsValueThroughLoadAndSave) {
+    device_.SetRegister(sim::reg::kGearSelection, 1);
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    EXPECT_FALSE(Window().QtWidget(Combo7)->isVisible());
+    EXPECT_EQ(Window().SelectedIndex(Combo7), 1);
+    EXPECT_EQ(Window().Text(Combo7), "7组");
+
+    // Something else changes the device's gear; a save writes back what the window holds.
+    device_.SetRegister(sim::reg::kGearSelection, 0);
+    Click(Command3);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return device_.Register(sim::reg::kGearSelection) == 1 &&
+                   Window().Text(Label18) == "保存配置参数成功";
+        },
+        kReactionDeadlineMs))
+        << "register 8: " << device_.Register(sim::reg::kGearSelection);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
 // The operator types a position and presets it: the device's live position jumps there, and the
 // window shows it on the next poll. The shaft stands still, so the values compare exactly.
 TEST_F(EndToEnd, SetPositionMovesTheLivePosition) {
