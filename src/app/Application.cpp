@@ -13,7 +13,7 @@ Application::Application(const CommandLine& commandLine)
     timer2_.OnTick([this] { form_.Timer2_Timer(); });
     timer3_.OnTick([this] { form_.Timer3_Timer(); });
     timer4_.OnTick([this] { form_.Timer4_Timer(); });
-    window_.SetClickHandler([this](Widget button) { OnClick(button); });
+    window_.SetClickHandler([this](Widget button) { form_.Click(button); });
 
     if (commandLine.demo) {
         // The simulated transmitter serves a pseudo-terminal; its path is offered first in
@@ -38,28 +38,6 @@ void Application::Start() {
         OfferPortFirst(port_);
     }
     window_.show();
-}
-
-void Application::OnClick(Widget button) {
-    switch (button) {
-        case Widget::Command1:
-            form_.Command1_Click();
-            break;
-        case Widget::Command2:
-            form_.Command2_Click();
-            break;
-        case Widget::Command3:
-            form_.Command3_Click();
-            break;
-        case Widget::Command4:
-            form_.Command4_Click();
-            break;
-        case Widget::Command5:
-            form_.Command5_Click();
-            break;
-        default:
-            break;
-    }
 }
 
 void Application::OfferPortFirst(const std::string& port) {

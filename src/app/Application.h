@@ -30,7 +30,6 @@ public:
     Form1& Logic() { return form_; }
 
 private:
-    void OnClick(ui::Widget button);
     // Puts the port first in Combo1 (once) and selects it.
     void OfferPortFirst(const std::string& port);
 

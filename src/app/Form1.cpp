@@ -29,6 +29,28 @@ void Form1::Form_Load() {
     rtu::FillPortList(out_.serial, out_.window, candidates);
 }
 
+void Form1::Click(Widget button) {
+    switch (button) {
+        case Widget::Command1:
+            Command1_Click();
+            break;
+        case Widget::Command2:
+            Command2_Click();
+            break;
+        case Widget::Command3:
+            Command3_Click();
+            break;
+        case Widget::Command4:
+            Command4_Click();
+            break;
+        case Widget::Command5:
+            Command5_Click();
+            break;
+        default:
+            break;
+    }
+}
+
 void Form1::Command1_Click() {
     if (out_.serial.IsOpen()) {
         ClosePort();

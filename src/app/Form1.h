@@ -42,6 +42,8 @@ public:
     // Events of the window.
     void Form_Load();
     void Command1_Click();
+    // A click on Command1..Command5, handed to its handler; other widgets take no clicks.
+    void Click(ui::Widget button);
     void Command2_Click() { scheduler_.Command2_Click(); }
     void Command3_Click() { scheduler_.Command3_Click(); }
     void Command4_Click() { scheduler_.Command4_Click(); }

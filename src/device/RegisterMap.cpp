@@ -1,6 +1,7 @@
 #include "device/RegisterMap.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "link/Crc16.h"
 
@@ -84,57 +85,110 @@ bool Put32(std::span<std::uint8_t> frame, std::size_t at, std::int32_t n) {
     return true;
 }
 
-struct NumberField {
-    Widget field;
-    std::size_t at;
-    bool wide;  // a 32-bit register pair
+enum class Encoding : std::uint8_t {
+    List,      // the register's low byte is the selected entry; the high byte is written as 0
+    Number16,  // one register, 0..65535
+    Number32,  // a register pair, most significant half first, 0..2147483647
 };
+
+struct FieldRegister {
+    Widget field;
+    std::uint8_t reg;  // the first register of a pair
+    Encoding encoding;
+};
+
+// Which register holds each field's value.
+constexpr std::array<FieldRegister, 17> kFieldRegisters{{
+    {Widget::Text1, 0, Encoding::Number16},    // communication address
+    {Widget::Combo2, 1, Encoding::List},       // baud rate
+    {Widget::Combo8, 2, Encoding::List},       // parity
+    {Widget::Combo3, 3, Encoding::List},       // protocol
+    {Widget::Combo4, 4, Encoding::List},       // turn counting mode
+    {Widget::Combo5, 5, Encoding::List},       // work mode
+    {Widget::Combo6, 6, Encoding::List},       // direction of rotation
+    {Widget::Text4, 7, Encoding::Number16},    // resolution per turn
+    {Widget::Combo7, 8, Encoding::List},       // gear selection
+    {Widget::Text5, 9, Encoding::Number16},    // current upper limit
+    {Widget::Text6, 10, Encoding::Number16},   // current lower limit
+    {Widget::Text2, 11, Encoding::Number32},   // cycle value
+    {Widget::Text3, 13, Encoding::Number32},   // reciprocation value
+    {Widget::Text7, 15, Encoding::Number32},   // upper limit position
+    {Widget::Text8, 17, Encoding::Number32},   // lower limit position
+    {Widget::Text9, 19, Encoding::Number32},   // preset position
+    {Widget::Text10, 21, Encoding::Number32},  // current position, read only
+}};
+
+const FieldRegister& RegisterOf(Widget field) {
+    for (const FieldRegister& f : kFieldRegisters) {
+        if (f.field == field) {
+            return f;
+        }
+    }
+    throw std::logic_error("RegisterMap: the field has no register");
+}
+
+// A write frame's register data starts at byte 7; a read reply's at byte 3. Each register takes
+// two bytes, counted from the first register the frame carries.
+constexpr std::size_t kWriteDataStart = 7;
+constexpr std::size_t kReplyDataStart = 3;
+
+// Writes one field into a write frame whose data begins with register firstReg.
+bool PutField(std::span<std::uint8_t> frame, std::uint8_t firstReg, Widget field,
+              const ui::WindowOperations& window) {
+    const FieldRegister& f = RegisterOf(field);
+    const std::size_t at = kWriteDataStart + 2 * static_cast<std::size_t>(f.reg - firstReg);
+    if (f.encoding == Encoding::List) {
+        const int index = window.SelectedIndex(field);
+        return index <= 255 && Put16(frame, at, index);
+    }
+    const auto n = TextToInt32(window.Text(field));
+    if (!n) {
+        return false;
+    }
+    return f.encoding == Encoding::Number32 ? Put32(frame, at, *n) : Put16(frame, at, *n);
+}
 
 // In the order the fields are converted; the first that fails is the one the operator is shown.
-constexpr std::array<NumberField, 8> kSaveNumbers{{
-    {Widget::Text1, 7, false},
-    {Widget::Text2, 29, true},
-    {Widget::Text3, 33, true},
-    {Widget::Text4, 21, false},
-    {Widget::Text5, 25, false},
-    {Widget::Text6, 27, false},
-    {Widget::Text7, 37, true},
-    {Widget::Text8, 41, true},
-}};
-
-struct ListField {
-    Widget field;
-    std::size_t at;  // the register's high byte; the index goes in the byte after it
+// The lists follow in register order.
+constexpr std::array<Widget, 15> kSaveOrder{
+    Widget::Text1,  Widget::Text2,  Widget::Text3,  Widget::Text4,  Widget::Text5,
+    Widget::Text6,  Widget::Text7,  Widget::Text8,  Widget::Combo2, Widget::Combo8,
+    Widget::Combo3, Widget::Combo4, Widget::Combo5, Widget::Combo6, Widget::Combo7,
 };
 
-// In register order: 1 baud rate, 2 parity, 3 protocol, 4 turn mode, 5 work mode, 6 direction,
-// 8 gear.
-constexpr std::array<ListField, 7> kSaveLists{{
-    {Widget::Combo2, 9},
-    {Widget::Combo8, 11},
-    {Widget::Combo3, 13},
-    {Widget::Combo4, 15},
-    {Widget::Combo5, 17},
-    {Widget::Combo6, 19},
-    {Widget::Combo7, 23},
-}};
-
 }  // namespace
+
+bool ShowField(const rtu::RxBufferBytes& rx, std::uint8_t firstReg, Widget field,
+               ui::WindowOperations& window) {
+    const FieldRegister& f = RegisterOf(field);
+    const std::size_t at = kReplyDataStart + 2 * static_cast<std::size_t>(f.reg - firstReg);
+    switch (f.encoding) {
+        case Encoding::List: {
+            const std::uint8_t low = rx[at + 1];
+            return window.SetSelectedIndex(field,
+                                           field == Widget::Combo3 ? ProtocolIndex(low) : low);
+        }
+        case Encoding::Number16:
+            window.SetText(field, DecimalText(Decode16(rx, at)).View());
+            return true;
+        case Encoding::Number32: {
+            const auto value = Decode32(rx, at);
+            if (!value) {
+                return false;
+            }
+            window.SetText(field, DecimalText(*value).View());
+            return true;
+        }
+    }
+    return false;
+}
 
 std::optional<Widget> FillSaveConfigFrame(rtu::SaveConfigFrameBytes& frame,
                                           const ui::WindowOperations& window) {
     rtu::SaveConfigFrameBytes draft = frame;
-    for (const NumberField& f : kSaveNumbers) {
-        const auto n = TextToInt32(window.Text(f.field));
-        if (!n || !(f.wide ? Put32(draft, f.at, *n) : Put16(draft, f.at, *n))) {
-            return f.field;
-        }
-    }
-    for (const ListField& f : kSaveLists) {
-        const int index = window.SelectedIndex(f.field);
-        // The list's high byte always goes out as 0.
-        if (!Put16(draft, f.at, index) || index > 255) {
-            return f.field;
+    for (Widget field : kSaveOrder) {
+        if (!PutField(draft, 0, field, window)) {
+            return field;
         }
     }
     rtu::SealFrame(draft);
@@ -145,8 +199,7 @@ std::optional<Widget> FillSaveConfigFrame(rtu::SaveConfigFrameBytes& frame,
 std::optional<Widget> FillSetPositionFrame(rtu::SetPositionFrameBytes& frame,
                                            const ui::WindowOperations& window) {
     rtu::SetPositionFrameBytes draft = frame;
-    const auto n = TextToInt32(window.Text(Widget::Text9));
-    if (!n || !Put32(draft, 7, *n)) {
+    if (!PutField(draft, RegisterOf(Widget::Text9).reg, Widget::Text9, window)) {
         return Widget::Text9;
     }
     rtu::SealFrame(draft);

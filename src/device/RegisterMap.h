@@ -24,6 +24,13 @@ std::optional<std::int32_t> Decode32(const rtu::RxBufferBytes& rx, std::size_t i
 // mean; 6 and above give an index the three-entry list refuses.
 int ProtocolIndex(std::uint8_t value);
 
+// Shows one field from a read reply whose data begins with register firstReg: a list selects the
+// entry the register's low byte names (the protocol rule for Combo3), a number is written in plain
+// decimal. False when the list has no such entry or a register pair is 0x80000000 or more; the
+// field is then left as it was.
+bool ShowField(const rtu::RxBufferBytes& rx, std::uint8_t firstReg, ui::Widget field,
+               ui::WindowOperations& window);
+
 // A number as plain decimal digits, padded with zeros to at least minDigits, without allocating.
 class DecimalText {
 public:

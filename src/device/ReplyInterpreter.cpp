@@ -9,14 +9,14 @@ namespace device {
 using ui::Widget;
 
 namespace {
-constexpr std::uint8_t kRead = 0x03;
-constexpr std::uint8_t kWrite = 0x10;
-constexpr std::uint8_t kReadException = 0x83;
+constexpr std::uint8_t kReadException = rtu::kReadHoldingRegisters | rtu::kExceptionFlag;
+// A position reply carries registers 21-22.
+constexpr std::uint8_t kPositionRegister = 21;
 }  // namespace
 
 void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
     switch (rx[1]) {
-        case kRead:
+        case rtu::kReadHoldingRegisters:
             switch (rx[2]) {
                 case 4:
                     if (!Position(rx)) {
@@ -38,7 +38,7 @@ void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
                     break;
             }
             break;
-        case kWrite:
+        case rtu::kWriteMultipleRegisters:
             p_.window.SetCaption(Widget::Label18, kSavedText);
             break;
         case kReadException:
@@ -50,11 +50,9 @@ void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
 }
 
 bool ReplyInterpreter::Position(const rtu::RxBufferBytes& rx) {
-    const auto position = Decode32(rx, 3);
-    if (!position) {
+    if (!ShowField(rx, kPositionRegister, Widget::Text10, p_.window)) {
         return false;
     }
-    p_.window.SetText(Widget::Text10, DecimalText(*position).View());
     if (p_.state.VersionPending == 1) {
         p_.state.PollState = poll::ReadingVersion;
     }
@@ -62,44 +60,17 @@ bool ReplyInterpreter::Position(const rtu::RxBufferBytes& rx) {
 }
 
 bool ReplyInterpreter::Configuration(const rtu::RxBufferBytes& rx) {
-    struct Selection {
-        Widget list;
-        int index;
+    // The lists first, then the numbers; a failure leaves the fields after it as they were.
+    constexpr Widget kOrder[] = {
+        Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
+        Widget::Combo6, Widget::Combo7, Widget::Combo8, Widget::Text1,
+        Widget::Text2,  Widget::Text3,  Widget::Text4,  Widget::Text5,
+        Widget::Text6,  Widget::Text7,  Widget::Text8,  Widget::Text9,
     };
-    const Selection selections[] = {
-        {Widget::Combo2, rx[6]},  {Widget::Combo3, ProtocolIndex(rx[10])},
-        {Widget::Combo4, rx[12]}, {Widget::Combo5, rx[14]},
-        {Widget::Combo6, rx[16]}, {Widget::Combo7, rx[20]},
-        {Widget::Combo8, rx[8]},
-    };
-    for (const Selection& s : selections) {
-        if (!p_.window.SetSelectedIndex(s.list, s.index)) {
+    for (Widget field : kOrder) {
+        if (!ShowField(rx, 0, field, p_.window)) {
             return false;
         }
-    }
-
-    struct Number {
-        Widget field;
-        std::size_t at;
-        bool wide;
-    };
-    constexpr Number numbers[] = {
-        {Widget::Text1, 3, false},  {Widget::Text2, 25, true},  {Widget::Text3, 29, true},
-        {Widget::Text4, 17, false}, {Widget::Text5, 21, false}, {Widget::Text6, 23, false},
-        {Widget::Text7, 33, true},  {Widget::Text8, 37, true},  {Widget::Text9, 41, true},
-    };
-    for (const Number& n : numbers) {
-        std::int64_t value = 0;
-        if (n.wide) {
-            const auto v = Decode32(rx, n.at);
-            if (!v) {
-                return false;
-            }
-            value = *v;
-        } else {
-            value = Decode16(rx, n.at);
-        }
-        p_.window.SetText(n.field, DecimalText(value).View());
     }
 
     p_.window.SetCaption(Widget::Label18, kConfigReadText);

@@ -35,6 +35,14 @@ std::int32_t Crc16(std::span<const std::uint8_t> frame, std::int16_t count) {
     return high * 256 + low;
 }
 
+bool HasRightChecksum(std::span<const std::uint8_t> frame) {
+    if (frame.size() < 3) {
+        return false;
+    }
+    const std::size_t body = frame.size() - 2;
+    return Crc16(frame, static_cast<std::int16_t>(body)) == frame[body] + 256 * frame[body + 1];
+}
+
 void SealFrame(std::span<std::uint8_t> frame) {
     const auto body = static_cast<std::int16_t>(frame.size() - 2);
     const std::int32_t crc = Crc16(frame, body);

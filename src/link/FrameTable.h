@@ -8,6 +8,8 @@ namespace rtu {
 inline constexpr std::uint8_t kSlaveAddress = 0x00;
 inline constexpr std::uint8_t kReadHoldingRegisters = 0x03;
 inline constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
+// Set in the function code of an exception reply: 0x83 refuses a read, 0x90 a write.
+inline constexpr std::uint8_t kExceptionFlag = 0x80;
 
 inline constexpr std::size_t kReadFrameLength = 8;
 inline constexpr std::size_t kSaveConfigFrameLength = 47;

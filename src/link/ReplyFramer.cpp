@@ -30,21 +30,16 @@ void ReplyFramer::MSComm1_OnComm() {
 
 void ReplyFramer::Timer1_Timer() {
     timer1_.Stop();
-    if (rxLength_ >= 5) {
-        const auto crcCount = static_cast<std::int16_t>(rxLength_ - 2);
-        const std::int32_t received = 256 * rxBuffer_[static_cast<std::size_t>(rxLength_ - 1)] +
-                                      rxBuffer_[static_cast<std::size_t>(rxLength_ - 2)];
-        if (Crc16(rxBuffer_, crcCount) == received) {
-            // The buffer is emptied after the handler, even if it throws.
-            struct ResetLength {
-                std::int16_t& length;
-                ~ResetLength() { length = 0; }
-            } reset{rxLength_};
-            handler_.HandleReply(rxBuffer_);
-            return;
-        }
+    // The buffer is emptied in every case: after a short or broken reply, and after the handler,
+    // even if it throws.
+    struct EmptyAfterwards {
+        std::int16_t& length;
+        ~EmptyAfterwards() { length = 0; }
+    } empty{rxLength_};
+    const auto gathered = std::span(rxBuffer_).first(static_cast<std::size_t>(rxLength_));
+    if (gathered.size() >= 5 && HasRightChecksum(gathered)) {
+        handler_.HandleReply(rxBuffer_);
     }
-    rxLength_ = 0;
 }
 
 }  // namespace rtu

@@ -2,7 +2,26 @@
 
 #include <algorithm>
 
+#include "link/FrameTable.h"
+
 namespace sim {
+
+std::optional<std::size_t> RequestLength(std::span<const std::uint8_t> head) {
+    if (head.size() < 2) {
+        return std::nullopt;
+    }
+    switch (head[1]) {
+        case rtu::kReadHoldingRegisters:
+            return rtu::kReadFrameLength;
+        case rtu::kWriteMultipleRegisters:
+            if (head.size() < 7) {
+                return std::nullopt;
+            }
+            return 9 + static_cast<std::size_t>(head[6]);
+        default:
+            return std::nullopt;
+    }
+}
 
 void RequestFramer::Push(std::span<const std::uint8_t> bytes, std::int64_t nowUs) {
     if (bytes.empty()) {
@@ -28,7 +47,8 @@ std::optional<std::span<const std::uint8_t>> RequestFramer::Next(std::int64_t no
     if (size_ == 0) {
         return std::nullopt;
     }
-    if (const auto expected = ExpectedLength(); expected && *expected <= size_) {
+    if (const auto expected = RequestLength(std::span(waiting_).first(size_));
+        expected && *expected <= size_) {
         return TakeFront(*expected);
     }
     if (nowUs - lastByteUs_ >= silenceUs_) {
@@ -42,23 +62,6 @@ std::optional<std::int64_t> RequestFramer::Deadline() const {
         return std::nullopt;
     }
     return lastByteUs_ + silenceUs_;
-}
-
-std::optional<std::size_t> RequestFramer::ExpectedLength() const {
-    if (size_ < 2) {
-        return std::nullopt;
-    }
-    switch (waiting_[1]) {
-        case 0x03:
-            return 8;
-        case 0x10:
-            if (size_ < 7) {
-                return std::nullopt;
-            }
-            return 9 + static_cast<std::size_t>(waiting_[6]);
-        default:
-            return std::nullopt;
-    }
 }
 
 std::span<const std::uint8_t> RequestFramer::TakeFront(std::size_t count) {

@@ -8,6 +8,10 @@
 
 namespace sim {
 
+// The whole length of the read or write request that starts with `head`: 8 for a read, 9 plus
+// the byte count for a write. Nothing when the head is too short to tell, or is another function.
+std::optional<std::size_t> RequestLength(std::span<const std::uint8_t> head);
+
 // Cuts the bytes a slave hears into request frames. A read (function 0x03) is complete at its
 // 8th byte and a write (0x10) at byte 9 + its byte count, so well-formed requests are taken the
 // moment their last byte arrives, even when several come in one burst. Anything else (another
@@ -32,8 +36,6 @@ public:
     std::optional<std::int64_t> Deadline() const;
 
 private:
-    // The length of the frame at the front, when its header tells it.
-    std::optional<std::size_t> ExpectedLength() const;
     std::span<const std::uint8_t> TakeFront(std::size_t count);
 
     std::int64_t silenceUs_;

@@ -4,14 +4,16 @@
 #include <stdexcept>
 
 #include "link/Crc16.h"
+#include "link/FrameTable.h"
+#include "sim/RequestFramer.h"
 
 namespace sim {
 
 namespace {
 
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
-constexpr std::uint8_t kExceptionFlag = 0x80;
+using rtu::kExceptionFlag;
+using rtu::kReadHoldingRegisters;
+using rtu::kWriteMultipleRegisters;
 // Modbus limits on the number of registers one request may carry: a read reply holds at most
 // 250 data bytes, a write request at most 246.
 constexpr std::size_t kMaxReadCount = 125;
@@ -29,24 +31,14 @@ void PutBigEndian16(std::span<std::uint8_t> bytes, std::size_t at, std::uint16_t
     bytes[at + 1] = static_cast<std::uint8_t>(value & 0xFF);
 }
 
-bool ChecksumIsRight(std::span<const std::uint8_t> frame) {
-    const std::size_t body = frame.size() - 2;
-    const std::int32_t crc = rtu::Crc16(frame, static_cast<std::int16_t>(body));
-    return crc == frame[body] + 256 * frame[body + 1];
-}
-
-// A read is always 8 bytes; a write is its 9 bytes of header and checksum plus the byte count it
-// announces. A frame of any other length is not a request this device can parse, and gets no
-// answer, as a wrong checksum gets none.
+// A read or write of another length than its header announces is not a request this device can
+// parse, and gets no answer, as a wrong checksum gets none. Other functions are refused later.
 bool IsWellFormed(std::span<const std::uint8_t> frame) {
-    switch (frame[1]) {
-        case kReadHoldingRegisters:
-            return frame.size() == 8;
-        case kWriteMultipleRegisters:
-            return frame.size() >= 9 && frame.size() == 9u + frame[6];
-        default:
-            return true;
+    if (frame[1] != kReadHoldingRegisters && frame[1] != kWriteMultipleRegisters) {
+        return true;
     }
+    const auto length = RequestLength(frame);
+    return length && *length == frame.size();
 }
 
 RequestKind KindOf(std::span<const std::uint8_t> frame) {
@@ -104,7 +96,7 @@ void Transmitter::AdvanceTo(std::int64_t nowUs) {
 void Transmitter::Handle(std::span<const std::uint8_t> request, std::int64_t nowUs, Reply& reply) {
     reply.Clear();
     AdvanceTo(nowUs);
-    if (request.size() < kShortestFrame || !ChecksumIsRight(request)) {
+    if (request.size() < kShortestFrame || !rtu::HasRightChecksum(request)) {
         return;
     }
     const std::uint8_t address = request[0];

@@ -26,28 +26,10 @@ public:
 
     // The operator clicks a widget; delivered only to a visible, enabled button.
     bool Click(ui::Widget button) {
-        if (!window.CanClick(button)) {
+        if (ui::DefaultsOf(button).kind != ui::WidgetKind::Button || !window.CanClick(button)) {
             return false;
         }
-        switch (button) {
-            case ui::Widget::Command1:
-                form.Command1_Click();
-                break;
-            case ui::Widget::Command2:
-                form.Command2_Click();
-                break;
-            case ui::Widget::Command3:
-                form.Command3_Click();
-                break;
-            case ui::Widget::Command4:
-                form.Command4_Click();
-                break;
-            case ui::Widget::Command5:
-                form.Command5_Click();
-                break;
-            default:
-                return false;
-        }
+        form.Click(button);
         return true;
     }
 

@@ -10,29 +10,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "MessageWatch.h"
+
 namespace {
 
 using enum ui::Widget;
-
-// Presses OK on every message box the program shows and keeps its text, so that a test that
-// expects none fails instead of waiting for an operator.
-class MessageWatch {
-public:
-    MessageWatch() {
-        timer_.setInterval(50);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown.push_back(box->text().toStdString());
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        timer_.start();
-    }
-    std::vector<std::string> shown;
-
-private:
-    QTimer timer_;
-};
 
 TEST(CommandLine, ReadsDemoAndPortAndRefusesTheRest) {
     struct Case {
@@ -94,7 +76,7 @@ TEST(Application, OffersTheGivenPortFirstAndOpensItOnCommand1) {
 
     QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
     EXPECT_EQ(window.Text(Command1), "打开串口");
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+    EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
     ::close(master);
 }
 
@@ -116,7 +98,7 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     EXPECT_TRUE(window.IsEnabled(Command3));
     EXPECT_TRUE(window.IsEnabled(Command4));
     EXPECT_GE(window.SelectedIndex(Combo2), 0);
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+    EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
 }
 
 }  // namespace

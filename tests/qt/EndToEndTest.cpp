@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "MessageWatch.h"
 #include "app/Application.h"
 #include "sim/Faults.h"
 #include "sim/PtyServer.h"
@@ -41,48 +42,6 @@ constexpr int kLoadDeadlineMs = 5000;
 constexpr int kReactionDeadlineMs = 3000;
 // How long a test keeps watching for a message that must not be repeated.
 constexpr int kQuietSpanMs = 1000;
-
-// Presses OK on every message box the program shows, and keeps its text and the time it
-// appeared on the test's clock, so that a test that expects none fails instead of waiting for
-// an operator.
-class MessageWatch {
-public:
-    struct Shown {
-        std::string text;
-        qint64 atMs;
-    };
-
-    MessageWatch() {
-        clock_.start();
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown.push_back({box->text().toStdString(), clock_.elapsed()});
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        timer_.start();
-    }
-
-    // Starts the clock that Shown::atMs counts on.
-    void RestartClock() { clock_.restart(); }
-    qint64 ElapsedMs() const { return clock_.elapsed(); }
-
-    std::string Texts() const {
-        std::string all;
-        for (const Shown& s : shown) {
-            all += "[" + s.text + "] ";
-        }
-        return all;
-    }
-
-    std::vector<Shown> shown;
-
-private:
-    QElapsedTimer clock_;
-    QTimer timer_;
-};
 
 std::optional<std::int64_t> NumberIn(const std::string& text) {
     std::int64_t value = 0;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+// Presses OK on every message box the program shows, and keeps its text and the time it
+// appeared on the test's clock, so that a test that expects none fails instead of waiting for
+// an operator.
+class MessageWatch {
+public:
+    struct Shown {
+        std::string text;
+        qint64 atMs;
+    };
+
+    MessageWatch() {
+        clock_.start();
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown.push_back({box->text().toStdString(), clock_.elapsed()});
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start();
+    }
+
+    // Starts the clock that Shown::atMs counts on.
+    void RestartClock() { clock_.restart(); }
+    qint64 ElapsedMs() const { return clock_.elapsed(); }
+
+    std::string Texts() const {
+        std::string all;
+        for (const Shown& s : shown) {
+            all += "[" + s.text + "] ";
+        }
+        return all;
+    }
+
+    std::vector<Shown> shown;
+
+private:
+    QElapsedTimer clock_;
+    QTimer timer_;
+};
