@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <system_error>
 
+#include "ProgramVersion.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "ui/AppIcon.h"
@@ -12,11 +14,12 @@
 
 namespace {
 
-bool AsksForHelp(int argc, char* argv[]) {
+bool HasArgument(int argc, char* argv[], std::initializer_list<std::string_view> names) {
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "--help-all" || arg == "-h" || arg == "-?") {
-            return true;
+        for (const std::string_view name : names) {
+            if (argv[i] == name) {
+                return true;
+            }
         }
     }
     return false;
@@ -25,8 +28,13 @@ bool AsksForHelp(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Help is given without a display: before the window system is brought up.
-    if (AsksForHelp(argc, argv)) {
+    // Help and the version are given without a display: before the window system is brought up.
+    if (HasArgument(argc, argv, {"--version", "-v"})) {
+        std::printf("transmitter-config %.*s\n", static_cast<int>(kProgramVersion.size()),
+                    kProgramVersion.data());
+        return 0;
+    }
+    if (HasArgument(argc, argv, {"--help", "--help-all", "-h", "-?"})) {
         const QCoreApplication core(argc, argv);
         std::fputs(app::ParseCommandLine(QCoreApplication::arguments()).helpText.c_str(), stdout);
         return 0;
@@ -34,7 +42,8 @@ int main(int argc, char* argv[]) {
 
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("transmitter-config"));
-    QApplication::setApplicationVersion(QStringLiteral("2.1"));
+    QApplication::setApplicationVersion(
+        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
     // The window's caption is the program's name: it titles the message boxes, and the window
     // system adds nothing to the window's own title.
     const std::string_view caption = ui::DefaultsOf(ui::Widget::Form1).text;
