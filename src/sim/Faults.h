@@ -68,6 +68,9 @@ struct Faults {
     // there is no reply), between frames. At most kMaxNoiseBytes.
     std::size_t noiseBytes = 0;
     std::int64_t noiseGapUs = 100'000;
+    // The master's adapter hears its own transmitter: every request, whatever becomes of it,
+    // comes back byte for byte, its last byte as the request's last byte leaves, before any reply.
+    bool echo = false;
 };
 
 inline constexpr std::size_t kMaxNoiseBytes = 64;

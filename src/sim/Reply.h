@@ -10,16 +10,19 @@
 
 namespace sim {
 
-// What the device puts on the line for one request: up to three chunks of bytes, each with the
-// time its first byte starts, counted from the moment the device took the request as complete.
+// What the device puts on the line for one request: up to four chunks of bytes, each with the
+// time its first byte starts, counted from the moment the device took the request as complete
+// (negative for an echo, which crosses the line with the request).
 // Within a chunk the bytes follow each other at the line's pace; between chunks the line is
 // silent. A transport delivers each chunk as one piece when its last byte has arrived, that is
 // StartUs + WireTimeUs(size) after the request. No reply at all is a Reply with no chunks.
 class Reply {
 public:
-    // The longest reply (all 28 registers, 61 bytes) sent twice, plus the most noise.
-    static constexpr std::size_t kCapacity = 192;
-    static constexpr std::size_t kMaxChunks = 3;
+    // The echo of the longest request a slave takes (256 bytes), the longest reply (all 28
+    // registers, 61 bytes) sent twice, plus the most noise.
+    static constexpr std::size_t kCapacity = 256 + 192;
+    // Echo, the reply in two halves, noise.
+    static constexpr std::size_t kMaxChunks = 4;
 
     void Clear() {
         size_ = 0;

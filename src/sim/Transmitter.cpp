@@ -96,6 +96,11 @@ void Transmitter::AdvanceTo(std::int64_t nowUs) {
 void Transmitter::Handle(std::span<const std::uint8_t> request, std::int64_t nowUs, Reply& reply) {
     reply.Clear();
     AdvanceTo(nowUs);
+    if (faults_.echo) {
+        // Its last byte arrives back as the request's last byte leaves.
+        reply.Append(-WireTimeUs(request.size()),
+                     request.first(std::min(request.size(), RequestFramer::kCapacity)));
+    }
     if (request.size() < kShortestFrame || !rtu::HasRightChecksum(request)) {
         return;
     }

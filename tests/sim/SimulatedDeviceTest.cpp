@@ -220,4 +220,20 @@ TEST_F(AtTheMaster, NoiseAlsoFillsTheSilenceOfASilencedRequest) {
     EXPECT_EQ(heardNow[0].bytes.size(), 3u);
 }
 
+TEST_F(AtTheMaster, EchoComesBackAsTheRequestLeavesBeforeAnyReply) {
+    SetFaults({.echo = true});
+    const auto answered = Exchange(kReadVersion, Ms(10));
+    ASSERT_EQ(answered.size(), 2u);
+    EXPECT_EQ(answered[0].at, Ms(10) + WireTimeUs(8));
+    EXPECT_EQ(answered[0].bytes, kReadVersion);
+    EXPECT_EQ(answered[1].at, Ms(10) + WireTimeUs(8) + WireTimeUs(7));
+    EXPECT_EQ(answered[1].bytes, kVersionReply);
+
+    // The adapter echoes what it sends whether or not the device answers.
+    SetFaults({.silentFor = sim::Scope::Every, .echo = true});
+    const auto unanswered = Exchange(kSetPosition, Ms(300));
+    ASSERT_EQ(unanswered.size(), 1u);
+    EXPECT_EQ(unanswered[0].bytes, kSetPosition);
+}
+
 }  // namespace
