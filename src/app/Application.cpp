@@ -6,9 +6,11 @@ namespace app {
 
 using ui::Widget;
 
-Application::Application(const CommandLine& commandLine)
+Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trace)
     : port_(commandLine.port),
-      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_}) {
+      trace_(trace),
+      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::kHostPortNaming,
+                    trace}) {
     timer1_.OnTick([this] { form_.Timer1_Timer(); });
     timer2_.OnTick([this] { form_.Timer2_Timer(); });
     timer3_.OnTick([this] { form_.Timer3_Timer(); });
@@ -29,6 +31,9 @@ Application::Application(const CommandLine& commandLine)
 Application::~Application() {
     // The logic is destroyed before the control it listens to: nothing may reach it meanwhile.
     serial_.SetListener(nullptr);
+    if (trace_ != nullptr && serial_.IsOpen()) {
+        trace_->Close();
+    }
     serial_.Close();
 }
 

@@ -17,8 +17,9 @@ namespace app {
 // the window's logic. Ticks and clicks go to the logic's handlers of the same names.
 class Application {
 public:
-    // Throws std::system_error in demo mode when no pseudo-terminal can be had.
-    explicit Application(const CommandLine& commandLine);
+    // Throws std::system_error in demo mode when no pseudo-terminal can be had. `trace`, when
+    // given, hears the port's traffic; it must outlive the application.
+    explicit Application(const CommandLine& commandLine, rtu::TrafficTrace* trace = nullptr);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -34,6 +35,7 @@ private:
     void OfferPortFirst(const std::string& port);
 
     std::string port_;
+    rtu::TrafficTrace* trace_;
     // Demo mode only: the simulated transmitter, serving a pseudo-terminal until after the
     // serial control has closed it.
     std::unique_ptr<sim::PtyServer> demo_;

@@ -18,8 +18,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("Offer the serial port NAME (a system name such as "
                        "ttyUSB0, or a device path) first, selected."),
         QStringLiteral("NAME"));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every frame sent and received, and the port's opening, closing "
+                       "and errors, to FILE (- for standard error)."),
+        QStringLiteral("FILE"));
     parser.addOption(demo);
     parser.addOption(port);
+    parser.addOption(trace);
 
     CommandLine result;
     result.helpText = parser.helpText().toStdString();
@@ -35,6 +41,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.port = parser.value(port).trimmed().toStdString();
     if (parser.isSet(port) && result.port.empty()) {
         result.error = "--port needs a port name";
+    }
+    result.trace = parser.value(trace).toStdString();
+    if (parser.isSet(trace) && result.trace.empty()) {
+        result.error = "--trace needs a file name (- for standard error)";
     }
     return result;
 }

@@ -9,6 +9,7 @@ namespace app {
 struct CommandLine {
     bool demo = false;  // --demo: talk to the built-in simulated transmitter
     std::string port;   // --port NAME: offered first in the port chooser and selected
+    std::string trace;  // --trace FILE: the port's traffic appended to FILE, "-" for stderr
     std::string helpText;
     std::string error;  // not empty when the command line was not understood
 };

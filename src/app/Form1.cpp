@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "link/PortList.h"
+#include "link/TraceLine.h"
 
 namespace app {
 
@@ -11,7 +12,7 @@ Form1::Form1(const Outside& outside)
       scheduler_({state_, frames_, *this, outside.window, outside.message, outside.timer2,
                   outside.timer3}),
       interpreter_({state_, frames_, *this, outside.window, outside.timer3}),
-      framer_(outside.serial, outside.timer1, interpreter_) {
+      framer_(outside.serial, outside.timer1, interpreter_, outside.trace) {
     out_.serial.SetListener(this);
 }
 
@@ -62,14 +63,22 @@ void Form1::Command1_Click() {
 void Form1::OpenPort() {
     const auto port = rtu::PortToOpen(out_.window.Text(Widget::Combo1), out_.naming);
     if (!port) {
+        TraceError("open: no port chosen");
         out_.message.Show(kSerialPortError);
         return;
     }
     out_.serial.SelectPort(*port);
     out_.serial.SetLineSettings(rtu::kLineSettings);
-    if (out_.serial.Open() != rtu::SerialError::None || !out_.serial.IsOpen()) {
+    const rtu::SerialError error = out_.serial.Open();
+    if (error != rtu::SerialError::None || !out_.serial.IsOpen()) {
+        TraceError("open " + *port + ": " +
+                   std::string(rtu::ErrorWords(
+                       error == rtu::SerialError::None ? rtu::SerialError::OpenFailed : error)));
         out_.message.Show(kSerialPortError);
         return;
+    }
+    if (out_.trace != nullptr) {
+        out_.trace->Open(*port);
     }
     out_.window.SetCaption(Widget::Command1, "关闭串口");
     out_.window.SetEnabled(Widget::Combo1, false);
@@ -83,6 +92,9 @@ void Form1::OpenPort() {
 void Form1::ClosePort() {
     // Neither Timer1 nor the reply buffer is touched: a reply whose last byte came just before
     // the close is still checked 50 ms later.
+    if (out_.trace != nullptr && out_.serial.IsOpen()) {
+        out_.trace->Close();
+    }
     out_.serial.Close();
     out_.window.SetCaption(Widget::Command1, "打开串口");
     out_.window.SetEnabled(Widget::Combo1, true);
@@ -108,12 +120,20 @@ void Form1::FailPort() {
 
 void Form1::OnSerialError(rtu::SerialError error) {
     if (error != rtu::SerialError::None) {
+        TraceError(rtu::ErrorWords(error));
         FailPort();
     }
 }
 
+void Form1::TraceError(std::string_view error) {
+    if (out_.trace != nullptr) {
+        out_.trace->Error(error);
+    }
+}
+
 rtu::SendResult Form1::Send(std::span<const std::uint8_t> frame) {
-    const rtu::SendResult result = rtu::SendFrame(out_.serial, frame);
+    // Through the framer, which remembers the frame to recognise an adapter's echo of it.
+    const rtu::SendResult result = rtu::SendFrame(out_.serial, frame, framer_);
     if (result == rtu::SendResult::WriteFailed) {
         FailPort();
     }

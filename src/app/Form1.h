@@ -11,6 +11,7 @@
 #include "link/ReplyFramer.h"
 #include "link/SendFrame.h"
 #include "link/SerialControl.h"
+#include "link/TrafficTrace.h"
 #include "ui/ModalMessage.h"
 #include "ui/Timer.h"
 #include "ui/WindowOperations.h"
@@ -26,6 +27,7 @@ struct Outside {
     ui::Timer& timer2;  // 200 ms, request scheduler
     ui::Timer& timer3;  // 5000 ms, load timeout
     rtu::PortNaming naming = rtu::kHostPortNaming;
+    rtu::TrafficTrace* trace = nullptr;  // hears the port's traffic when given
 };
 
 inline constexpr std::string_view kSerialPortError = "串口错误";
@@ -75,6 +77,8 @@ private:
     void OpenPort();
     // A run-time failure of the open port: close it, then tell the operator once.
     void FailPort();
+    // A port failure, to the trace when there is one.
+    void TraceError(std::string_view error);
 
     Outside out_;
     rtu::FrameTable frames_;

@@ -9,6 +9,7 @@
 #include "ProgramVersion.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "link/TraceWriter.h"
 #include "ui/AppIcon.h"
 #include "ui/Widget.h"
 
@@ -57,9 +58,22 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    // The trace file is opened before anything else starts: one that cannot be written is a
+    // usage error now, never a surprise mid-run.
+    std::unique_ptr<rtu::TraceWriter> trace;
+    if (!commandLine.trace.empty()) {
+        std::string error;
+        trace = rtu::TraceWriter::Open(commandLine.trace, error);
+        if (!trace) {
+            std::fprintf(stderr, "transmitter-config: cannot write the trace file %s: %s\n",
+                         commandLine.trace.c_str(), error.c_str());
+            return 2;
+        }
+    }
+
     std::unique_ptr<app::Application> application;
     try {
-        application = std::make_unique<app::Application>(commandLine);
+        application = std::make_unique<app::Application>(commandLine, trace.get());
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "demo mode: no simulated transmitter: %s\n", e.what());
         return 1;

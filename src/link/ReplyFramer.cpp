@@ -1,11 +1,23 @@
 #include "link/ReplyFramer.h"
 
-#include "link/Crc16.h"
+#include <algorithm>
+
+#include "link/TraceLine.h"
 
 namespace rtu {
 
-ReplyFramer::ReplyFramer(SerialControl& serial, ui::Timer& timer1, ReplyHandler& handler)
-    : serial_(serial), timer1_(timer1), handler_(handler) {}
+ReplyFramer::ReplyFramer(SerialControl& serial, ui::Timer& timer1, ReplyHandler& handler,
+                         TrafficTrace* trace)
+    : serial_(serial), timer1_(timer1), handler_(handler), trace_(trace) {}
+
+void ReplyFramer::FrameSent(std::span<const std::uint8_t> frame) {
+    if (frame.size() > lastSent_.size()) {
+        lastSentLength_ = 0;
+        return;
+    }
+    std::copy(frame.begin(), frame.end(), lastSent_.begin());
+    lastSentLength_ = frame.size();
+}
 
 void ReplyFramer::MSComm1_OnComm() {
     timer1_.Stop();
@@ -36,10 +48,34 @@ void ReplyFramer::Timer1_Timer() {
         std::int16_t& length;
         ~EmptyAfterwards() { length = 0; }
     } empty{rxLength_};
-    const auto gathered = std::span(rxBuffer_).first(static_cast<std::size_t>(rxLength_));
-    if (gathered.size() >= 5 && HasRightChecksum(gathered)) {
+    const auto reply = WithoutEcho(std::span(rxBuffer_).first(static_cast<std::size_t>(rxLength_)));
+    if (reply.empty()) {
+        return;
+    }
+    const RxVerdict verdict = JudgeFrame(reply);
+    if (trace_ != nullptr) {
+        trace_->Rx(reply, verdict);
+    }
+    if (verdict == RxVerdict::Ok) {
         handler_.HandleReply(rxBuffer_);
     }
+}
+
+std::span<const std::uint8_t> ReplyFramer::WithoutEcho(std::span<const std::uint8_t> gathered) {
+    const std::size_t echo = lastSentLength_;
+    if (echo == 0 || gathered.size() < echo ||
+        !std::equal(lastSent_.begin(), lastSent_.begin() + static_cast<std::ptrdiff_t>(echo),
+                    gathered.begin())) {
+        return gathered;
+    }
+    if (trace_ != nullptr) {
+        trace_->Rx(gathered.first(echo), RxVerdict::Echo);
+    }
+    const std::size_t rest = gathered.size() - echo;
+    std::copy(rxBuffer_.begin() + static_cast<std::ptrdiff_t>(echo),
+              rxBuffer_.begin() + static_cast<std::ptrdiff_t>(gathered.size()), rxBuffer_.begin());
+    rxLength_ = static_cast<std::int16_t>(rest);
+    return std::span(rxBuffer_).first(rest);
 }
 
 }  // namespace rtu

@@ -1,14 +1,35 @@
 #include "link/SendFrame.h"
 
+#include "link/TraceLine.h"
+
 namespace rtu {
 
-SendResult SendFrame(SerialControl& serial, std::span<const std::uint8_t> frame) {
+SendResult SendFrame(SerialControl& serial, std::span<const std::uint8_t> frame,
+                     TrafficTrace* trace) {
     if (!serial.IsOpen()) {
         return SendResult::PortClosed;
     }
     serial.DiscardInput();
     serial.DiscardOutput();
-    return serial.Write(frame) ? SendResult::Sent : SendResult::WriteFailed;
+    if (!serial.Write(frame)) {
+        if (trace != nullptr) {
+            trace->Error(ErrorWords(SerialError::WriteFailed));
+        }
+        return SendResult::WriteFailed;
+    }
+    if (trace != nullptr) {
+        trace->Tx(frame);
+    }
+    return SendResult::Sent;
+}
+
+SendResult SendFrame(SerialControl& serial, std::span<const std::uint8_t> frame,
+                     ReplyFramer& framer) {
+    const SendResult result = SendFrame(serial, frame, framer.Trace());
+    if (result == SendResult::Sent) {
+        framer.FrameSent(frame);
+    }
+    return result;
 }
 
 }  // namespace rtu

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <system_error>
 
+#include "link/TraceLine.h"
 #include "sim/LineTiming.h"
 
 namespace sim {
@@ -172,7 +172,7 @@ void PtyServer::TakeFrames(std::int64_t nowUs) {
         // The master wrote the request in one go; on the line its last byte would arrive its
         // wire time later.
         const std::int64_t requestEndUs = nowUs + WireTimeUs(frame->size());
-        Log("rx", *frame, nowUs);
+        Log("rx", *frame, nowUs, rtu::VerdictWord(rtu::JudgeFrame(*frame)));
         {
             const std::lock_guard lock(mutex_);
             device_.Handle(*frame, requestEndUs, reply_);
@@ -246,19 +246,21 @@ std::int64_t PtyServer::NowUs() const {
         .count();
 }
 
-void PtyServer::Log(const char* direction, std::span<const std::uint8_t> bytes, std::int64_t atUs) {
+void PtyServer::Log(std::string_view event, std::span<const std::uint8_t> bytes, std::int64_t atUs,
+                    std::string_view verdict) {
     if (!log_) {
         return;
     }
-    std::array<char, 32 + 3 * RequestFramer::kCapacity> line{};
-    int used = std::snprintf(line.data(), line.size(), "%lld.%06lld %s",
-                             static_cast<long long>(atUs / 1'000'000),
-                             static_cast<long long>(atUs % 1'000'000), direction);
-    for (std::uint8_t b : bytes) {
-        used += std::snprintf(line.data() + used, line.size() - static_cast<std::size_t>(used),
-                              " %02X", b);
+    // Stamped on the monotonic clock itself, as the tool stamps its trace, so that both sides of
+    // the line can be read together.
+    const std::int64_t epochUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(epoch_.time_since_epoch()).count();
+    rtu::TraceLine line(epochUs + atUs);
+    line.Word(event).Hex(bytes);
+    if (!verdict.empty()) {
+        line.Word(verdict);
     }
-    log_(std::string_view(line.data(), static_cast<std::size_t>(used)));
+    log_(line.Text());
 }
 
 }  // namespace sim

@@ -27,8 +27,10 @@ namespace sim {
 // written in one piece at the moment its last byte would have arrived on a 115200 baud line.
 class PtyServer {
 public:
-    // One line of traffic, e.g. "12.345678 rx 00 03 00 1B 00 01 F5 DC"; called on the serving
-    // thread.
+    // One line of traffic in the tool's trace format, on the monotonic clock: each request as it
+    // was gathered, with its verdict ("8412.200731 rx 00 03 00 1B 00 01 F5 DC ok"), each chunk
+    // written ("... tx 00 03 02 01 02 05 D5"), and a chunk that found no room ("... dropped ...").
+    // Called on the serving thread.
     using LogSink = std::function<void(std::string_view line)>;
 
     PtyServer() = default;
@@ -67,7 +69,8 @@ private:
     void WriteDue(std::int64_t nowUs);
     std::int64_t NextWakeUs() const;
     std::int64_t NowUs() const;
-    void Log(const char* direction, std::span<const std::uint8_t> bytes, std::int64_t atUs);
+    void Log(std::string_view event, std::span<const std::uint8_t> bytes, std::int64_t atUs,
+             std::string_view verdict = {});
 
     // Frames are closed by their length (0x03, 0x10), else by 2 ms of silence. On a wire the
     // Modbus rule is 3.5 characters, fixed at 1.75 ms above 19200 baud; a pty hands over what a

@@ -16,8 +16,8 @@ namespace harness {
 // time: the whole tool as a test sees it.
 class Rig {
 public:
-    explicit Rig(rtu::PortNaming naming = rtu::PortNaming::Unix)
-        : form({serial, window, message, timer1, timer2, timer3, naming}) {
+    explicit Rig(rtu::PortNaming naming = rtu::PortNaming::Unix, rtu::TrafficTrace* trace = nullptr)
+        : form({serial, window, message, timer1, timer2, timer3, naming, trace}) {
         timer1.OnTick([this] { form.Timer1_Timer(); });
         timer2.OnTick([this] { form.Timer2_Timer(); });
         timer3.OnTick([this] { form.Timer3_Timer(); });

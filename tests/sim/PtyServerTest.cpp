@@ -8,9 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "harness/Rig.h"
+#include "link/TraceLine.h"
 #include "sim/LineTiming.h"
 
 namespace {
@@ -125,6 +130,50 @@ TEST(PtyServer, StopRemovesThePseudoTerminal) {
     server.Stop();
     EXPECT_TRUE(server.Path().empty());
     EXPECT_NE(::access(path.c_str(), F_OK), 0) << path;
+}
+
+// The log is the tool's trace format, stamped on the monotonic clock the tool stamps its own
+// trace with: what the simulated device heard (rx, with its verdict) and what it sent (tx).
+TEST(PtyServer, LogsRequestsAndChunksInTheTraceFormatWithTheEcho) {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    sim::PtyServer server;
+    server.SetLog([&](std::string_view line) {
+        const std::lock_guard lock(mutex);
+        lines.emplace_back(line);
+    });
+    server.SetFaults({.echo = true});
+    server.Start();
+    Port port(server.Path());
+    ASSERT_TRUE(port.IsOpen());
+    const std::int64_t before = rtu::MonotonicMicros();
+    Bytes echoAndReply = kReadVersion;
+    for (std::uint8_t b : Hex("00 03 02 01 02 05 D5")) {
+        echoAndReply.push_back(b);
+    }
+    EXPECT_EQ(port.Ask(kReadVersion, 15).first, echoAndReply);
+    const Bytes spoilt = Hex("00 03 00 1B 00 01 F5 DD");
+    EXPECT_EQ(port.Ask(spoilt, 8).first, spoilt) << "echoed, not answered";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::int64_t after = rtu::MonotonicMicros();
+
+    const std::lock_guard lock(mutex);
+    const std::vector<std::string> events = {
+        "rx 00 03 00 1B 00 01 F5 DC ok", "tx 00 03 00 1B 00 01 F5 DC", "tx 00 03 02 01 02 05 D5",
+        "rx 00 03 00 1B 00 01 F5 DD checksum", "tx 00 03 00 1B 00 01 F5 DD"};
+    ASSERT_EQ(lines.size(), events.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        long long seconds = 0;
+        long long micros = 0;
+        int used = 0;
+        ASSERT_EQ(std::sscanf(lines[i].c_str(), "%lld.%6lld %n", &seconds, &micros, &used), 2)
+            << lines[i];
+        EXPECT_EQ(lines[i].find('.'), lines[i].find(' ') - 7) << "six digits: " << lines[i];
+        const std::int64_t at = seconds * 1'000'000 + micros;
+        EXPECT_GE(at, before) << lines[i];
+        EXPECT_LE(at, after) << lines[i];
+        EXPECT_EQ(lines[i].substr(static_cast<std::size_t>(used)), events[i]);
+    }
 }
 
 }  // namespace

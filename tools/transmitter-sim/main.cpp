@@ -30,7 +30,11 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
   --split-gap-ms N         send each reply in two halves, N ms apart
   --glue                   send each reply twice, back to back
   --noise[=N]              send N bytes of noise (default 8) 100 ms after each reply
-  --log                    print every request and reply chunk in hex, with seconds since start
+  --echo                   send each request back before the reply, as a 2-wire adapter that
+                           hears its own transmitter does
+  --log                    print every request (rx, with ok/short/checksum) and every chunk
+                           sent (tx) in hex, stamped in seconds on the monotonic clock: the
+                           format of transmitter-config --trace
   --help                   show this text
 
 KIND is one of: all, config (registers 0-20), position (21-22), status (23-25),
@@ -172,6 +176,8 @@ Settings ParseArguments(int argc, char** argv) {
                 Fail("--noise: expected 1..64 bytes");
             }
             settings.faults.noiseBytes = static_cast<std::size_t>(*n);
+        } else if (option.name == "--echo") {
+            settings.faults.echo = true;
         } else if (option.name == "--log") {
             settings.log = true;
         } else {

@@ -1,0 +1,97 @@
+#include "link/TraceWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdio>
+#include <string>
+
+#include "harness/Rig.h"
+
+namespace {
+
+using harness::Bytes;
+using harness::Hex;
+
+// Everything written to a stream so far, as text.
+std::string Contents(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text += static_cast<char>(c);
+    }
+    return text;
+}
+
+TEST(TraceWriter, WritesOneLinePerEventInTheSharedFormat) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::int64_t now = 0;
+    rtu::TraceWriter trace(file, [&now] { return now; });
+
+    const Bytes request = Hex("00 03 00 15 00 02 D4 1E");
+    const Bytes reply = Hex("00 03 04 00 01 E2 40 F2 63");
+    trace.Open("/dev/ttyUSB0");
+    now = 200'031;
+    trace.Tx(request);
+    now = 254'977;
+    trace.Rx(request, rtu::RxVerdict::Echo);
+    trace.Rx(reply, rtu::RxVerdict::Ok);
+    now = 8'412'000'005;
+    trace.Rx(Hex("00 83"), rtu::RxVerdict::Short);
+    trace.Rx(Hex("00 03 04 00 01 E2 40 F2 64"), rtu::RxVerdict::Checksum);
+    now = 8'413'999'999;
+    trace.Error("device gone");
+    trace.Close();
+
+    EXPECT_EQ(Contents(file),
+              "0.000000 open /dev/ttyUSB0\n"
+              "0.200031 tx 00 03 00 15 00 02 D4 1E\n"
+              "0.254977 rx 00 03 00 15 00 02 D4 1E echo\n"
+              "0.254977 rx 00 03 04 00 01 E2 40 F2 63 ok\n"
+              "8412.000005 rx 00 83 short\n"
+              "8412.000005 rx 00 03 04 00 01 E2 40 F2 64 checksum\n"
+              "8413.999999 error device gone\n"
+              "8413.999999 close\n");
+    std::fclose(file);
+}
+
+TEST(TraceLine, StaysOneLineWithinItsBufferWhateverItIsGiven) {
+    rtu::TraceLine named(1);
+    named.Word("open").Word("/dev/tty\nUSB0\t");
+    EXPECT_EQ(named.Text(), "0.000001 open /dev/tty?USB0?");
+    EXPECT_EQ(named.WithLineEnd(), "0.000001 open /dev/tty?USB0?\n");
+
+    const Bytes huge(600, 0xAB);
+    rtu::TraceLine cut(0);
+    cut.Word("rx").Hex(huge).Word("checksum");
+    EXPECT_EQ(cut.Text().size(), rtu::TraceLine::kCapacity);
+    EXPECT_EQ(cut.WithLineEnd().back(), '\n');
+    EXPECT_EQ(cut.Text().substr(0, 18), "0.000000 rx AB AB ");
+}
+
+TEST(TraceWriter, AppendsToAFileAndRefusesOneThatCannotBeWritten) {
+    char path[] = "/tmp/trace-test-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "earlier\n", 8), 8);
+    ::close(fd);
+    {
+        std::string error;
+        auto trace = rtu::TraceWriter::Open(path, error, [] { return std::int64_t{3'000'000}; });
+        ASSERT_NE(trace, nullptr) << error;
+        trace->Close();
+    }
+    std::FILE* file = std::fopen(path, "r");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(Contents(file), "earlier\n3.000000 close\n");
+    std::fclose(file);
+    ::unlink(path);
+
+    std::string error;
+    EXPECT_EQ(rtu::TraceWriter::Open("/nonexistent/dir/x", error), nullptr);
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+}  // namespace
