@@ -11,6 +11,7 @@ PACKAGES=(
     mbpoll
     xvfb xauth
     xdotool imagemagick
+    help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -6,13 +6,17 @@
 # Builds if needed, starts the program in demo mode on a virtual X display, clicks "打开串口"
 # the way an operator does, waits for the load and a few position polls, and saves the window's
 # client area (977 x 623 pixels) as a PNG. Nothing in the program knows it is being pictured.
+# With PROGRAM set (e.g. PROGRAM=/usr/bin/transmitter-config) it pictures that program instead
+# of building one.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="$(realpath -m "${1:-$ROOT/docs/screenshot.png}")"
 
 "$ROOT/scripts/deps.sh"
-"$ROOT/scripts/build.sh"
-PROGRAM="${BUILD_DIR:-$ROOT/build}/transmitter-config"
+if [[ -z "${PROGRAM:-}" ]]; then
+    "$ROOT/scripts/build.sh"
+    PROGRAM="${BUILD_DIR:-$ROOT/build}/transmitter-config"
+fi
 mkdir -p "$(dirname "$OUT")"
 rm -f "$OUT"
 

@@ -10,6 +10,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("Configuration tool for the RS485 rotary position transmitter "
                        "(Modbus RTU master, 115200 8N1, slave address 0)."));
     parser.addHelpOption();
+    // Listed so that the help and the manual page show it; main() answers it before Qt starts.
+    parser.addVersionOption();
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Talk to a simulated transmitter on a pseudo-terminal."));

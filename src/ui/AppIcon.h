@@ -4,8 +4,9 @@
 
 namespace ui {
 
-// The program's icon, drawn at 16 x 16 and 32 x 32: a rotary dial with its pointer, over a
-// two-wire bus line.
+// The program's icon, a rotary dial with its pointer over a two-wire bus line, with images at
+// 16, 32, 48 and 256 pixels: the PNGs that the build renders from data/icons/transmitter-config.svg
+// and embeds, the same images that are installed into the desktop's icon theme.
 QIcon AppIcon();
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "ProgramVersion.h"
 #include "sim/PtyServer.h"
 
 namespace {
@@ -36,6 +37,7 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
                            sent (tx) in hex, stamped in seconds on the monotonic clock: the
                            format of transmitter-config --trace
   --help                   show this text
+  --version                show the version
 
 KIND is one of: all, config (registers 0-20), position (21-22), status (23-25),
 version (27), write.
@@ -120,6 +122,10 @@ Settings ParseArguments(int argc, char** argv) {
 
         if (option.name == "--help") {
             std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (option.name == "--version") {
+            std::printf("transmitter-sim %.*s\n", static_cast<int>(kProgramVersion.size()),
+                        kProgramVersion.data());
             std::exit(0);
         } else if (option.name == "--speed") {
             const auto speed = ParseNumber(required(), 0, 100'000'000);
