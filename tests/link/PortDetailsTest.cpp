@@ -40,8 +40,6 @@ TEST(PortToolTip, ListsWhatIsKnownOneToALine) {
          "/dev/ttyUSB0\nFT232R USB UART（FTDI）\n序列号 A10K1B2C\n"
          "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1B2C-if00-port0"},
         {"maker without product", Details("/dev/ttyACM0", "", "Arduino"), "/dev/ttyACM0\nArduino"},
-        {"demo port", Details("/dev/pts/5", "内置模拟变送器（演示）"),
-         "/dev/pts/5\n内置模拟变送器（演示）"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rtu::ToolTipOf(c.details), c.tip) << c.name;
