@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/PortDetails.h"
+
 namespace app {
 
 using ui::Widget;
@@ -16,15 +18,25 @@ Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trac
     timer3_.OnTick([this] { form_.Timer3_Timer(); });
     timer4_.OnTick([this] { form_.Timer4_Timer(); });
     window_.SetClickHandler([this](Widget button) { form_.Click(button); });
+    window_.SetDropDownHandler([this](Widget list) {
+        if (list == Widget::Combo1) {
+            Combo1DropDown();
+        }
+    });
+    window_.SetItemToolTips(Widget::Combo1, [this](std::string_view item) {
+        return rtu::ToolTipOf(serial_.DetailsOf(item));
+    });
 
     if (commandLine.demo) {
-        // The simulated transmitter serves a pseudo-terminal; its path is offered first in
-        // Combo1, like a port given with --port. Its shaft turns a tenth of a turn a second at
-        // the factory resolution of 3600 counts a turn, so that the live position moves.
+        // The simulated transmitter serves a pseudo-terminal; the serial control knows its path by
+        // the short name SIM1, which fits Combo1 and is offered first, like a port given with
+        // --port. Its shaft turns a tenth of a turn a second at the factory resolution of 3600
+        // counts a turn, so that the live position moves.
         demo_ = std::make_unique<sim::PtyServer>();
         demo_->Update([](sim::Transmitter& device) { device.SetSpeed(360); });
         demo_->Start();
-        port_ = demo_->Path();
+        serial_.AddAlias(kDemoPort, demo_->Path(), "内置模拟变送器（演示）");
+        port_ = kDemoPort;
     }
 }
 
@@ -54,6 +66,35 @@ void Application::OfferPortFirst(const std::string& port) {
         window_.AddItem(Widget::Combo1, item);
     }
     (void)window_.SetSelectedIndex(Widget::Combo1, 0);
+}
+
+void Application::Combo1DropDown() {
+    if (serial_.IsOpen()) {
+        return;
+    }
+    // The probe lists what the system reports; the port of the command line (or the demo's) is
+    // offered first again, and the operator's text stays as it was.
+    const std::string text = window_.Text(Widget::Combo1);
+    const bool picked = window_.SelectedIndex(Widget::Combo1) >= 0;
+    form_.Combo1_DropDown();
+    if (port_.empty()) {
+        return;
+    }
+    std::vector<std::string> others = window_.Items(Widget::Combo1);
+    std::erase(others, port_);
+    // Emptying the list also drops the selection and the text.
+    window_.ClearItems(Widget::Combo1);
+    window_.AddItem(Widget::Combo1, port_);
+    for (const std::string& item : others) {
+        window_.AddItem(Widget::Combo1, item);
+    }
+    const std::vector<std::string> items = window_.Items(Widget::Combo1);
+    const auto entry = std::find(items.begin(), items.end(), text);
+    if (picked && entry != items.end()) {
+        (void)window_.SetSelectedIndex(Widget::Combo1, static_cast<int>(entry - items.begin()));
+        return;
+    }
+    window_.SetText(Widget::Combo1, text);
 }
 
 }  // namespace app

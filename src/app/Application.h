@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
@@ -12,6 +13,9 @@
 #include "ui/Form1Window.h"
 
 namespace app {
+
+// The short name of the demo's simulated transmitter in the port chooser.
+inline constexpr std::string_view kDemoPort = "SIM1";
 
 // The program: the window, the serial control, the four timers and the message box, bound to
 // the window's logic. Ticks and clicks go to the logic's handlers of the same names.
@@ -33,6 +37,8 @@ public:
 private:
     // Puts the port first in Combo1 (once) and selects it.
     void OfferPortFirst(const std::string& port);
+    // Combo1's drop-down opens: the ports are probed again while the port is closed.
+    void Combo1DropDown();
 
     std::string port_;
     rtu::TrafficTrace* trace_;

@@ -9,9 +9,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Configuration tool for the RS485 rotary position transmitter "
                        "(Modbus RTU master, 115200 8N1, slave address 0)."));
-    parser.addHelpOption();
-    // Listed so that the help and the manual page show it; main() answers it before Qt starts.
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Talk to a simulated transmitter on a pseudo-terminal."));
@@ -33,6 +32,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.helpText = parser.helpText().toStdString();
     if (!parser.parse(arguments)) {
         result.error = parser.errorText().toStdString();
+        return result;
+    }
+    // Help and the version answer whatever else the command line says.
+    result.help = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
+    result.version = parser.isSet(version);
+    if (result.help || result.version) {
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {

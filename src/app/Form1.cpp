@@ -1,11 +1,17 @@
 #include "app/Form1.h"
 
+#include <cstdio>
+
 #include "link/PortList.h"
 #include "link/TraceLine.h"
 
 namespace app {
 
 using ui::Widget;
+
+void Outside::WriteToStderr(std::string_view line) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+}
 
 Form1::Form1(const Outside& outside)
     : out_(outside),
@@ -26,8 +32,34 @@ void Form1::Form_Load() {
     state_.PollState = device::poll::Idle;
     state_.VersionPending = 1;
 
+    ListPorts(/*refresh=*/false);
+}
+
+void Form1::ListPorts(bool refresh) {
     const auto candidates = rtu::PortCandidates(out_.naming, out_.serial.SystemPortNames());
-    rtu::FillPortList(out_.serial, out_.window, candidates);
+    refused_ = refresh ? rtu::RefreshPortList(out_.serial, out_.window, candidates)
+                       : rtu::FillPortList(out_.serial, out_.window, candidates);
+    if (refused_.empty() || refusalLogged_) {
+        return;
+    }
+    refusalLogged_ = true;
+    std::string line = "serial ports this user may not open:";
+    for (const std::string& name : refused_) {
+        const rtu::PortDetails details = out_.serial.DetailsOf(name);
+        line += " " + details.path;
+        if (!details.group.empty()) {
+            line += " (group " + details.group + ")";
+        }
+    }
+    line += "; add the user to the group and log in again";
+    out_.log(line);
+}
+
+void Form1::Combo1_DropDown() {
+    if (out_.serial.IsOpen()) {
+        return;
+    }
+    ListPorts(/*refresh=*/true);
 }
 
 void Form1::Click(Widget button) {
@@ -61,10 +93,18 @@ void Form1::Command1_Click() {
 }
 
 void Form1::OpenPort() {
-    const auto port = rtu::PortToOpen(out_.window.Text(Widget::Combo1), out_.naming);
+    const std::string text = out_.window.Text(Widget::Combo1);
+    const auto port = rtu::PortToOpen(text, out_.naming);
     if (!port) {
         TraceError("open: no port chosen");
-        out_.message.Show(kSerialPortError);
+        if (text.find_first_not_of(" \t") != std::string::npos) {
+            ReportSerialError({});  // a text that names no port
+        } else if (!refused_.empty()) {
+            // The list is short because this user may not open the ports the system has.
+            ReportSerialError(rtu::PermissionHint(out_.serial.DetailsOf(refused_.front())));
+        } else {
+            ReportSerialError(rtu::NoPortChosenCause());
+        }
         return;
     }
     out_.serial.SelectPort(*port);
@@ -74,12 +114,13 @@ void Form1::OpenPort() {
         TraceError("open " + *port + ": " +
                    std::string(rtu::ErrorWords(
                        error == rtu::SerialError::None ? rtu::SerialError::OpenFailed : error)));
-        out_.message.Show(kSerialPortError);
+        ReportSerialError(rtu::OpenFailureCause(error, out_.serial.DetailsOf(*port)));
         return;
     }
     if (out_.trace != nullptr) {
         out_.trace->Open(*port);
     }
+    openPort_ = *port;
     out_.window.SetCaption(Widget::Command1, "关闭串口");
     out_.window.SetEnabled(Widget::Combo1, false);
     out_.timer2.Start();
@@ -108,20 +149,32 @@ void Form1::ClosePort() {
     state_.PollState = device::poll::Idle;
 }
 
-void Form1::FailPort() {
+void Form1::FailPort(rtu::SerialError error) {
     // Close before the message: while it is up, timers keep ticking, and a closed port sends
     // nothing more, so the operator sees the message once.
     if (!out_.serial.IsOpen()) {
         return;
     }
     ClosePort();
-    out_.message.Show(kSerialPortError);
+    ReportSerialError(rtu::RunTimeFailureCause(error, out_.serial.DetailsOf(openPort_)));
+}
+
+void Form1::ReportSerialError(const rtu::FailureCause& cause) {
+    if (!cause.Known()) {
+        out_.message.Show(kSerialPortError);
+        return;
+    }
+    out_.log(cause.engineerLine);
+    std::string text(kSerialPortError);
+    text += '\n';
+    text += cause.operatorLine;
+    out_.message.Show(text);
 }
 
 void Form1::OnSerialError(rtu::SerialError error) {
     if (error != rtu::SerialError::None) {
         TraceError(rtu::ErrorWords(error));
-        FailPort();
+        FailPort(error);
     }
 }
 
@@ -135,7 +188,7 @@ rtu::SendResult Form1::Send(std::span<const std::uint8_t> frame) {
     // Through the framer, which remembers the frame to recognise an adapter's echo of it.
     const rtu::SendResult result = rtu::SendFrame(out_.serial, frame, framer_);
     if (result == rtu::SendResult::WriteFailed) {
-        FailPort();
+        FailPort(rtu::SerialError::WriteFailed);
     }
     return result;
 }

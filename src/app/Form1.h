@@ -1,11 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "device/DeviceLink.h"
 #include "device/ReplyInterpreter.h"
 #include "device/Scheduler.h"
 #include "device/SchedulerState.h"
+#include "link/FailureCause.h"
 #include "link/FrameTable.h"
 #include "link/PortName.h"
 #include "link/ReplyFramer.h"
@@ -28,6 +33,10 @@ struct Outside {
     ui::Timer& timer3;  // 5000 ms, load timeout
     rtu::PortNaming naming = rtu::kHostPortNaming;
     rtu::TrafficTrace* trace = nullptr;  // hears the port's traffic when given
+    // One English line for the engineer, without its newline; the program writes it to stderr.
+    std::function<void(std::string_view line)> log = WriteToStderr;
+
+    static void WriteToStderr(std::string_view line);
 };
 
 inline constexpr std::string_view kSerialPortError = "串口错误";
@@ -44,6 +53,9 @@ public:
     // Events of the window.
     void Form_Load();
     void Command1_Click();
+    // Combo1's drop-down list is about to open: while the port is closed, the ports are probed
+    // again, so that an adapter plugged in since start-up is listed.
+    void Combo1_DropDown();
     // A click on Command1..Command5, handed to its handler; other widgets take no clicks.
     void Click(ui::Widget button);
     void Command2_Click() { scheduler_.Command2_Click(); }
@@ -75,10 +87,15 @@ private:
     void ClosePort() override;
 
     void OpenPort();
-    // A run-time failure of the open port: close it, then tell the operator once.
-    void FailPort();
+    // A run-time failure of the open port: close it, then tell the operator once, with the cause.
+    void FailPort(rtu::SerialError error);
+    // "串口错误" in the message box, with the cause on a second line when it is known, and the
+    // cause on stderr.
+    void ReportSerialError(const rtu::FailureCause& cause);
     // A port failure, to the trace when there is one.
     void TraceError(std::string_view error);
+    // Lists the openable ports in Combo1; says once on stderr which ones this user may not open.
+    void ListPorts(bool refresh);
 
     Outside out_;
     rtu::FrameTable frames_;
@@ -86,6 +103,9 @@ private:
     device::Scheduler scheduler_;
     device::ReplyInterpreter interpreter_;
     rtu::ReplyFramer framer_;
+    std::string openPort_;              // the port opened last, for naming it in a failure
+    std::vector<std::string> refused_;  // ports the last probe could not open for want of rights
+    bool refusalLogged_ = false;
 };
 
 }  // namespace app

@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
-#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -15,44 +14,33 @@
 
 namespace {
 
-bool HasArgument(int argc, char* argv[], std::initializer_list<std::string_view> names) {
-    for (int i = 1; i < argc; ++i) {
-        for (const std::string_view name : names) {
-            if (argv[i] == name) {
-                return true;
-            }
-        }
-    }
-    return false;
+void NameTheProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("transmitter-config"));
+    QCoreApplication::setApplicationVersion(
+        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
+}
+
+// Every argument is read under a plain QCoreApplication, before the window system is brought
+// up: help, the version and a usage error work on a machine without a display.
+app::CommandLine ReadCommandLine(int argc, char* argv[]) {
+    const QCoreApplication core(argc, argv);
+    NameTheProgram();
+    return app::ParseCommandLine(QCoreApplication::arguments());
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Help and the version are given without a display: before the window system is brought up.
-    if (HasArgument(argc, argv, {"--version", "-v"})) {
+    const app::CommandLine commandLine = ReadCommandLine(argc, argv);
+    if (commandLine.help) {
+        std::fputs(commandLine.helpText.c_str(), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
         std::printf("transmitter-config %.*s\n", static_cast<int>(kProgramVersion.size()),
                     kProgramVersion.data());
         return 0;
     }
-    if (HasArgument(argc, argv, {"--help", "--help-all", "-h", "-?"})) {
-        const QCoreApplication core(argc, argv);
-        std::fputs(app::ParseCommandLine(QCoreApplication::arguments()).helpText.c_str(), stdout);
-        return 0;
-    }
-
-    QApplication qtApp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("transmitter-config"));
-    QApplication::setApplicationVersion(
-        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
-    // The window's caption is the program's name: it titles the message boxes, and the window
-    // system adds nothing to the window's own title.
-    const std::string_view caption = ui::DefaultsOf(ui::Widget::Form1).text;
-    QApplication::setApplicationDisplayName(
-        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    QApplication::setWindowIcon(ui::AppIcon());
-
-    const app::CommandLine commandLine = app::ParseCommandLine(QApplication::arguments());
     if (!commandLine.error.empty()) {
         std::fprintf(stderr, "%s\n\n%s", commandLine.error.c_str(), commandLine.helpText.c_str());
         return 2;
@@ -70,6 +58,15 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+
+    QApplication qtApp(argc, argv);
+    NameTheProgram();
+    // The window's caption is the program's name: it titles the message boxes, and the window
+    // system adds nothing to the window's own title.
+    const std::string_view caption = ui::DefaultsOf(ui::Widget::Form1).text;
+    QApplication::setApplicationDisplayName(
+        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    QApplication::setWindowIcon(ui::AppIcon());
 
     std::unique_ptr<app::Application> application;
     try {

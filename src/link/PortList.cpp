@@ -1,23 +1,63 @@
 #include "link/PortList.h"
 
-namespace rtu {
+#include <algorithm>
 
-void FillPortList(SerialControl& serial, ui::WindowOperations& window,
-                  std::span<const std::string> candidates) {
+namespace rtu {
+namespace {
+
+struct Probe {
+    std::vector<std::string> listed;
+    std::vector<std::string> refused;  // left out for want of permission
+};
+
+// Empties Combo1 (its text and selection too) and appends every candidate that can be opened and
+// closed again. Selects nothing.
+Probe ProbeInto(SerialControl& serial, ui::WindowOperations& window,
+                std::span<const std::string> candidates) {
+    Probe probe;
     window.ClearItems(ui::Widget::Combo1);
     for (const std::string& name : candidates) {
         serial.SelectPort(name);
         if (serial.IsOpen()) {
             continue;
         }
-        if (serial.Open() != SerialError::None || !serial.IsOpen()) {
+        const SerialError error = serial.Open();
+        if (error == SerialError::PermissionDenied) {
+            probe.refused.push_back(name);
+        }
+        if (error != SerialError::None || !serial.IsOpen()) {
             continue;
         }
         serial.Close();
         window.AddItem(ui::Widget::Combo1, name);
+        probe.listed.push_back(name);
     }
+    return probe;
+}
+
+}  // namespace
+
+std::vector<std::string> FillPortList(SerialControl& serial, ui::WindowOperations& window,
+                                      std::span<const std::string> candidates) {
+    Probe probe = ProbeInto(serial, window, candidates);
     // Fails harmlessly when the list is empty: nothing is selected then.
     (void)window.SetSelectedIndex(ui::Widget::Combo1, 0);
+    return std::move(probe.refused);
+}
+
+std::vector<std::string> RefreshPortList(SerialControl& serial, ui::WindowOperations& window,
+                                         std::span<const std::string> candidates) {
+    const std::string text = window.Text(ui::Widget::Combo1);
+    const bool picked = window.SelectedIndex(ui::Widget::Combo1) >= 0;
+    Probe probe = ProbeInto(serial, window, candidates);
+    const auto entry = std::find(probe.listed.begin(), probe.listed.end(), text);
+    if (picked && entry != probe.listed.end()) {
+        (void)window.SetSelectedIndex(ui::Widget::Combo1,
+                                      static_cast<int>(entry - probe.listed.begin()));
+    } else {
+        window.SetText(ui::Widget::Combo1, text);
+    }
+    return std::move(probe.refused);
 }
 
 }  // namespace rtu

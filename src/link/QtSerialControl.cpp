@@ -2,7 +2,11 @@
 
 #include <QSerialPortInfo>
 
+#include "link/ByIdLinks.h"
+
 #ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -50,6 +54,32 @@ bool MayReadAndWrite(const std::string& path) {
     (void)path;
     return true;
 #endif
+}
+
+// The device file of a system name (ttyUSB0 is /dev/ttyUSB0); a path stays as it is.
+std::string DevicePath(std::string_view name) {
+#ifdef Q_OS_UNIX
+    if (!name.empty() && name.front() != '/') {
+        return "/dev/" + std::string(name);
+    }
+#endif
+    return std::string(name);
+}
+
+// The name of the group that owns the device file, e.g. "dialout"; empty when unknown.
+std::string OwningGroup(const std::string& path) {
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    if (const struct group* owner = ::getgrgid(info.st_gid)) {
+        return owner->gr_name;
+    }
+#else
+    (void)path;
+#endif
+    return {};
 }
 
 QSerialPort::DataBits DataBitsOf(std::uint8_t bits) {
@@ -102,18 +132,33 @@ std::vector<std::string> QtSerialControl::SystemPortNames() const {
     return names;
 }
 
+PortDetails QtSerialControl::DetailsOf(std::string_view name) const {
+    PortDetails details;
+    details.path = DevicePath(aliases_.Resolve(name));
+    if (const PortAliases::Alias* alias = aliases_.Find(name)) {
+        details.description = alias->description;
+    } else {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            if (info.systemLocation().toStdString() == details.path) {
+                details.description = info.description().toStdString();
+                details.manufacturer = info.manufacturer().toStdString();
+                details.serialNumber = info.serialNumber().toStdString();
+                break;
+            }
+        }
+    }
+    details.byIdLinks = ByIdLinks(kSerialByIdDirectory, details.path);
+    details.group = OwningGroup(details.path);
+    return details;
+}
+
 void QtSerialControl::SelectPort(std::string_view name) {
-    selected_ = name;
+    selected_ = aliases_.Resolve(name);
     port_.setPortName(QString::fromStdString(selected_));
 }
 
 std::string QtSerialControl::SelectedPath() const {
-#ifdef Q_OS_UNIX
-    if (!selected_.empty() && selected_.front() != '/') {
-        return "/dev/" + selected_;
-    }
-#endif
-    return selected_;
+    return DevicePath(selected_);
 }
 
 SerialError QtSerialControl::Open() {

@@ -2,6 +2,7 @@
 
 #include <QSerialPort>
 
+#include "link/PortAliases.h"
 #include "link/SerialControl.h"
 
 namespace rtu {
@@ -20,6 +21,7 @@ public:
 
     void SetListener(SerialListener* listener) override { listener_ = listener; }
     std::vector<std::string> SystemPortNames() const override;
+    PortDetails DetailsOf(std::string_view name) const override;
     void SelectPort(std::string_view name) override;
     void SetLineSettings(const LineSettings& settings) override { settings_ = settings; }
     SerialError Open() override;
@@ -30,14 +32,22 @@ public:
     void DiscardOutput() override;
     bool Write(std::span<const std::uint8_t> bytes) override;
 
-    // The device file the selected port stands for: a path as given, a system name under /dev.
+    // The device file the selected port stands for: a path as given, a system name under /dev,
+    // a short name's path.
     std::string SelectedPath() const;
+
+    // A short name that stands for a device path from now on, e.g. "SIM1" for the pseudo-terminal
+    // of the simulated transmitter. False when the table is full.
+    bool AddAlias(std::string_view name, std::string_view path, std::string_view description) {
+        return aliases_.Add(name, path, description);
+    }
 
 private:
     void OnPortError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
-    std::string selected_;
+    std::string selected_;  // resolved: a system name or a device path
+    PortAliases aliases_;
     SerialListener* listener_ = nullptr;
     LineSettings settings_ = kLineSettings;
     bool opening_ = false;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/PortDetails.h"
+
 namespace rtu {
 
 enum class Parity : std::uint8_t { None, Odd, Even };
@@ -58,6 +60,14 @@ public:
     // The names of the ports the system reports (not checked for being openable). Pseudo-terminals
     // are not among them.
     virtual std::vector<std::string> SystemPortNames() const = 0;
+
+    // What the system tells about the port by that name (a system name, a device path or a short
+    // name the control resolves): its device file at least.
+    virtual PortDetails DetailsOf(std::string_view name) const {
+        PortDetails details;
+        details.path = name;
+        return details;
+    }
 
     // Chooses the port the next Open applies to: a system name (ttyUSB0, COM3) or a device path.
     virtual void SelectPort(std::string_view name) = 0;

@@ -1,10 +1,16 @@
 #include "ui/Form1Window.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionComplex>
+#include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "ui/AppIcon.h"
@@ -41,11 +47,59 @@ QRect GeometryOf(const Placement& p) {
             TwipsToPixels(p.height)};
 }
 
-// Text set by the program is shown from its first character. QLineEdit would scroll to its end,
-// and in the substitute font "115200" is a few pixels wider than the text portion of its list.
+// Text set by the program is shown from its first character. QLineEdit would scroll to its end
+// when a text is wider than the box, as a typed device path is.
 void ShowFromStart(QLineEdit* edit) {
     edit->setCursorPosition(0);
 }
+
+// A list that tells before its drop-down opens, and whose drop-down is never narrower than its
+// longest item: a port path is wider than the port chooser itself.
+class DropDownList : public QComboBox {
+public:
+    DropDownList(QWidget* parent, std::function<void()> beforePopup)
+        : QComboBox(parent), beforePopup_(std::move(beforePopup)) {}
+
+    void showPopup() override {
+        if (beforePopup_) {
+            beforePopup_();
+        }
+        QAbstractItemView* list = view();
+        const int frame = 2 * list->frameWidth();
+        const int scrollBar =
+            count() > maxVisibleItems() ? list->verticalScrollBar()->sizeHint().width() : 0;
+        list->setMinimumWidth(list->sizeHintForColumn(0) + frame + scrollBar);
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> beforePopup_;
+};
+
+// The lists' drop-down button as wide as a scroll bar's arrow on the desktop the window was drawn
+// for, 17 px, where Fusion makes it 19 px and more: a 113 px list then keeps 92 px for its text
+// portion, and after the 2 px its text keeps clear of each side, 88 px for "115200" and "MODBUS",
+// which take 87 px in a face with SimSun's metrics.
+class NarrowDropDownButton : public QProxyStyle {
+public:
+    static constexpr int kButtonWidth = 17;
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control != CC_ComboBox || (sub != SC_ComboBoxEditField && sub != SC_ComboBoxArrow)) {
+            return rect;
+        }
+        const QRect button = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+        // The button's rectangle may reach past the frame; only its visible part counts.
+        const int gain = std::max(0, button.intersected(option->rect).width() - kButtonWidth);
+        const bool rightToLeft = option->direction == Qt::RightToLeft;
+        if (sub == SC_ComboBoxEditField) {
+            return rightToLeft ? rect.adjusted(-gain, 0, 0, 0) : rect.adjusted(0, 0, gain, 0);
+        }
+        return rightToLeft ? rect.adjusted(0, 0, -gain, 0) : rect.adjusted(gain, 0, 0, 0);
+    }
+};
 
 // A drop-down list whose text portion the operator may type into.
 void MakeEditableList(QComboBox* combo) {
@@ -79,11 +133,13 @@ void RegisterSongtiSubstitutes() {
     if (!QFont::substitutes(kSongti).isEmpty()) {
         return;
     }
-    // Song-style faces first, then any font that shows simplified Chinese.
+    // Faces with SimSun's metrics first, then Song-style faces, then any font that shows
+    // simplified Chinese.
     const QStringList fallbacks{QStringLiteral("NSimSun"),
+                                QStringLiteral("AR PL SungtiL GB"),
+                                QStringLiteral("AR PL UMing CN"),
                                 QStringLiteral("Noto Serif CJK SC"),
                                 QStringLiteral("Source Han Serif SC"),
-                                QStringLiteral("AR PL UMing CN"),
                                 QStringLiteral("Noto Sans CJK SC"),
                                 QStringLiteral("WenQuanYi Zen Hei")};
     QFont::insertSubstitutions(kSongti, QStringList{kSimSun} + fallbacks);
@@ -98,6 +154,8 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
     setWindowIcon(AppIcon());
     resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
 
+    listStyle_ = new NarrowDropDownButton;
+    listStyle_->setParent(this);
     for (const Placement& p : AllPlacements()) {
         widgets_[static_cast<std::size_t>(p.widget)] = CreateWidget(p.widget);
     }
@@ -119,8 +177,8 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
             label->setWordWrap(false);
             label->setFrameShape(QFrame::NoFrame);
             label->setAutoFillBackground(true);  // opaque, in the window's own colour
-            // Centred vertically: the substitute font's line (41 px at 29 px) is taller than a
-            // 33 px label, and centring keeps the glyphs inside the box.
+            // Centred vertically: a fallback font's line (Noto Serif CJK: 41 px at 29 px) is
+            // taller than a 33 px label, and centring keeps the glyphs inside the box.
             const bool centred = widget == Widget::Label19 || widget == Widget::Label20;
             label->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
             label->setText(ToQt(d.text));
@@ -137,7 +195,12 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
             break;
         }
         case WidgetKind::List: {
-            auto* combo = new QComboBox(this);
+            auto* combo = new DropDownList(this, [this, widget] {
+                if (onDropDown_) {
+                    onDropDown_(widget);
+                }
+            });
+            combo->setStyle(listStyle_);
             MakeEditableList(combo);
             for (std::string_view item : d.items) {
                 combo->addItem(ToQt(item));
@@ -259,11 +322,19 @@ void Form1Window::AddItem(Widget list, std::string_view item) {
     const int selected = combo->currentIndex();
     const QString text = combo->currentText();
     combo->addItem(ToQt(item));
+    if (const auto& toolTip = itemToolTips_[static_cast<std::size_t>(list)]) {
+        combo->setItemData(combo->count() - 1, ToQt(toolTip(item)), Qt::ToolTipRole);
+    }
     if (combo->currentIndex() != selected) {
         combo->setCurrentIndex(selected);
         combo->setEditText(text);
         ShowFromStart(combo->lineEdit());
     }
+}
+
+void Form1Window::SetItemToolTips(Widget list,
+                                  std::function<std::string(std::string_view)> toolTip) {
+    itemToolTips_[static_cast<std::size_t>(list)] = std::move(toolTip);
 }
 
 void Form1Window::SetEnabled(Widget widget, bool enabled) {

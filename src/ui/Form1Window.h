@@ -9,11 +9,14 @@
 #include "ui/WindowOperations.h"
 
 class QComboBox;
+class QStyle;
 
 namespace ui {
 
-// Makes "宋体" (SimSun) resolve to a Song-style Chinese font where SimSun itself is missing,
-// e.g. Noto Serif CJK SC on Debian. Safe to call more than once.
+// Makes "宋体" (SimSun) resolve to a Song-style Chinese font where SimSun itself is missing: first
+// AR PL SungtiL GB, which has SimSun's metrics (Latin half an em wide, CJK one em, a one-em line),
+// so that every text fits its fixed box as it did in SimSun; then AR PL UMing CN (the same
+// widths, a slightly taller line); then Noto Serif CJK SC. Safe to call more than once.
 void RegisterSongtiSubstitutes();
 
 // The one window, Form1: every widget at its fixed place and size, with its font, default
@@ -40,6 +43,13 @@ public:
 
     // Receives the clicks on Command1 to Command5. A disabled or hidden button delivers none.
     void SetClickHandler(std::function<void(Widget)> handler) { onClick_ = std::move(handler); }
+    // Called when the operator opens a list's drop-down, before it shows: the handler may change
+    // the items. The drop-down is always as wide as the list's longest item.
+    void SetDropDownHandler(std::function<void(Widget)> handler) {
+        onDropDown_ = std::move(handler);
+    }
+    // Gives each item appended to the list the tooltip `toolTip` returns for its text.
+    void SetItemToolTips(Widget list, std::function<std::string(std::string_view item)> toolTip);
 
     std::vector<std::string> Items(Widget list) const;
     bool IsEnabled(Widget widget) const;
@@ -51,7 +61,10 @@ private:
     QComboBox* List(Widget list) const;
 
     std::array<QWidget*, kWidgetCount> widgets_{};
+    QStyle* listStyle_ = nullptr;  // the lists' style, owned by the window
     std::function<void(Widget)> onClick_;
+    std::function<void(Widget)> onDropDown_;
+    std::array<std::function<std::string(std::string_view)>, kWidgetCount> itemToolTips_{};
 };
 
 }  // namespace ui

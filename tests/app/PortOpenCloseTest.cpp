@@ -1,6 +1,8 @@
 // The port chooser at start-up and the open/close button, on the display-less window.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "harness/Rig.h"
 
 namespace {
@@ -18,7 +20,7 @@ TEST(PortList, NoOpenablePortGivesAnEmptyListAndOpenOnlyShowsTheError) {
 
     ASSERT_TRUE(rig.Click(Widget::Command1));
     ASSERT_EQ(rig.message.Messages().size(), 1u);
-    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误\n未选择串口");
     EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
     EXPECT_TRUE(rig.window.IsEnabled(Widget::Combo1));
     EXPECT_EQ(rig.Caption(Widget::Label18), "");
@@ -111,8 +113,11 @@ TEST(OpenPort, FailureChangesNothingButShowsTheError) {
     struct Case {
         const char* text;
         bool busy;
+        const char* message;
     };
-    for (const Case c : {Case{"ttyUSB0", true}, Case{"ttyUSB9", false}, Case{"", false}}) {
+    for (const Case c : {Case{"ttyUSB0", true, "串口错误\n串口已被其他程序占用"},
+                         Case{"ttyUSB9", false, "串口错误\n找不到该串口"},
+                         Case{"", false, "串口错误\n未选择串口"}}) {
         Rig rig;
         rig.serial.AddPort("ttyUSB0");
         rig.serial.SetBusy("ttyUSB0", c.busy);
@@ -120,7 +125,8 @@ TEST(OpenPort, FailureChangesNothingButShowsTheError) {
         rig.window.SetText(Widget::Combo1, c.text);
         ASSERT_TRUE(rig.Click(Widget::Command1));
         ASSERT_EQ(rig.message.Messages().size(), 1u) << c.text;
-        EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+        EXPECT_EQ(rig.message.Messages()[0].text, c.message);
+        EXPECT_EQ(rig.logged.size(), 1u) << "the cause in English on stderr";
         EXPECT_FALSE(rig.serial.IsOpen());
         EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
         EXPECT_TRUE(rig.window.IsEnabled(Widget::Combo1));
@@ -228,7 +234,7 @@ TEST(PortFailure, WriteErrorIsReportedOnceAndClosesThePort) {
     rig.message.SetReadingTime(Ms(3000));  // timers keep running while the message is up
     rig.clock.AdvanceTo(Ms(10000));
     ASSERT_EQ(rig.message.Messages().size(), 1u);
-    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
     EXPECT_EQ(rig.message.Messages()[0].at, Ms(200));
     EXPECT_FALSE(rig.serial.IsOpen());
     EXPECT_EQ(rig.Caption(Widget::Command1), "打开串口");
@@ -245,13 +251,103 @@ TEST(PortFailure, AdapterPulledIsReportedOnceAndTheWindowStaysUsable) {
     rig.serial.RaiseError(rtu::SerialError::DeviceGone);
     rig.serial.RaiseError(rtu::SerialError::DeviceGone);  // the control repeats itself
     ASSERT_EQ(rig.message.Messages().size(), 1u);
-    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
+    ASSERT_EQ(rig.logged.size(), 1u);
+    EXPECT_NE(rig.logged[0].find("/dev/ttyUSB0"), std::string::npos) << rig.logged[0];
     EXPECT_FALSE(rig.serial.IsOpen());
     EXPECT_EQ(rig.form.PollState(), 0);
     // And the operator can open again.
     ASSERT_TRUE(rig.Click(Widget::Command1));
     EXPECT_TRUE(rig.serial.IsOpen());
     EXPECT_EQ(rig.form.PollState(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A user outside the device file's group: the start-up probe leaves the port out and says so
+// once on stderr; opening it, or opening with the empty list, names the group in the message.
+TEST(PortPermission, ForbiddenPortsAreNamedOnceAndTheMessageSaysWhichGroupToJoin) {
+    const std::string hint = "没有权限打开 /dev/ttyUSB0：请把当前用户加入 uucp 组，然后重新登录";
+    Rig rig;
+    rig.serial.AddPort("ttyUSB0");
+    rig.serial.SetForbidden("ttyUSB0", "uucp");
+    rig.form.Form_Load();
+    EXPECT_TRUE(rig.window.Items(Widget::Combo1).empty());
+    ASSERT_EQ(rig.logged.size(), 1u);
+    EXPECT_NE(rig.logged[0].find("/dev/ttyUSB0 (group uucp)"), std::string::npos) << rig.logged[0];
+
+    ASSERT_TRUE(rig.Click(Widget::Command1));  // the empty list
+    ASSERT_TRUE(rig.window.Type(Widget::Combo1, "ttyUSB0"));
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    ASSERT_EQ(rig.message.Messages().size(), 2u);
+    for (const auto& shown : rig.message.Messages()) {
+        EXPECT_EQ(shown.text, "串口错误\n" + hint);
+    }
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.form.PollState(), 0);
+
+    // A second probe (the drop-down) finds the same refusal and does not repeat the start-up line.
+    rig.form.Combo1_DropDown();
+    EXPECT_EQ(rig.logged.size(), 3u) << "start-up line plus one line per failed open";
+}
+
+// A text that names no port has no known cause: the bare message, as before.
+TEST(PortPermission, UnreadableTextGivesTheBareMessage) {
+    Rig rig(rtu::PortNaming::Windows);
+    rig.form.Form_Load();
+    rig.window.SetText(Widget::Combo1, "COMx");
+    ASSERT_TRUE(rig.Click(Widget::Command1));
+    ASSERT_EQ(rig.message.Messages().size(), 1u);
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+}
+
+// Opening the drop-down while the port is closed lists ports plugged in since start-up, and the
+// text the operator typed or picked stays.
+TEST(PortDropDown, ProbesAgainKeepingTheOperatorsText) {
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> operatorDoes;
+        std::string text;
+        int selected;
+    };
+    const Case cases[] = {
+        {"picked entry stays selected",
+         [](Rig& r) { ASSERT_TRUE(r.window.Pick(Widget::Combo1, 0)); }, "ttyUSB1", 1},
+        {"typed text stays, unselected",
+         [](Rig& r) { ASSERT_TRUE(r.window.Type(Widget::Combo1, "/dev/serial/by-id/usb-x")); },
+         "/dev/serial/by-id/usb-x", -1},
+        {"typed name of a listed port stays unselected",
+         [](Rig& r) { ASSERT_TRUE(r.window.Type(Widget::Combo1, "ttyUSB0")); }, "ttyUSB0", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.serial.AddPort("ttyUSB1");
+        rig.form.Form_Load();
+        c.operatorDoes(rig);
+        rig.serial.AddPort("ttyUSB0");  // plugged in later
+        rig.serial.ClearRecords();
+        rig.form.Combo1_DropDown();
+        EXPECT_EQ(rig.window.Items(Widget::Combo1),
+                  (std::vector<std::string>{"ttyUSB0", "ttyUSB1"}));
+        EXPECT_EQ(rig.Caption(Widget::Combo1), c.text);
+        EXPECT_EQ(rig.window.SelectedIndex(Widget::Combo1), c.selected);
+        EXPECT_EQ(rig.serial.CloseCount("ttyUSB0"), 1) << "probed, and closed again";
+        EXPECT_FALSE(rig.serial.IsOpen());
+    }
+}
+
+TEST(PortDropDown, ProbesNothingWhileThePortIsOpen) {
+    Rig rig;
+    rig.LoadAndOpen("ttyUSB1");
+    rig.serial.AddPort("ttyUSB0");
+    rig.serial.ClearRecords();
+    rig.form.Combo1_DropDown();
+    EXPECT_TRUE(rig.serial.Calls().empty());
+    EXPECT_EQ(rig.window.Items(Widget::Combo1), (std::vector<std::string>{"ttyUSB1"}));
+    EXPECT_TRUE(rig.serial.IsOpen());
 }
 
 }  // namespace

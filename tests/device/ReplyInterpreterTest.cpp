@@ -210,7 +210,7 @@ TEST(ConfigurationReply, FailingStatusRequestIsReportedAsAPortError) {
     rig.serial.FailWrites(true);
     Reply(rig, ConfigReply(kExample));
     ASSERT_EQ(rig.message.Messages().size(), 1u);
-    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误");
+    EXPECT_EQ(rig.message.Messages()[0].text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
     EXPECT_FALSE(rig.serial.IsOpen());
     EXPECT_EQ(rig.form.PollState(), 0);
     EXPECT_EQ(rig.Caption(Widget::Label18), "串口关闭");

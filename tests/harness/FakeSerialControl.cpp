@@ -12,6 +12,20 @@ void FakeSerialControl::SetBusy(const std::string& name, bool busy) {
     ports_[name].busy = busy;
 }
 
+void FakeSerialControl::SetForbidden(const std::string& name, const std::string& group) {
+    ports_[name].forbiddenGroup = group;
+}
+
+rtu::PortDetails FakeSerialControl::DetailsOf(std::string_view name) const {
+    rtu::PortDetails details;
+    details.path = name.starts_with('/') ? std::string(name) : "/dev/" + std::string(name);
+    const auto it = ports_.find(std::string(name));
+    details.group = it != ports_.end() && !it->second.forbiddenGroup.empty()
+                        ? it->second.forbiddenGroup
+                        : std::string("dialout");
+    return details;
+}
+
 void FakeSerialControl::Deliver(std::span<const std::uint8_t> bytes) {
     if (!open_) {
         return;
@@ -60,6 +74,9 @@ rtu::SerialError FakeSerialControl::Open() {
     const auto it = ports_.find(selected_);
     if (it == ports_.end()) {
         return rtu::SerialError::NotFound;
+    }
+    if (!it->second.forbiddenGroup.empty()) {
+        return rtu::SerialError::PermissionDenied;
     }
     if (it->second.busy) {
         return rtu::SerialError::Busy;

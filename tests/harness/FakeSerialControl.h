@@ -34,6 +34,8 @@ public:
     // --- set-up ---
     void AddPort(const std::string& name, bool reportedBySystem = true);
     void SetBusy(const std::string& name, bool busy);
+    // The port's device file belongs to `group`, and this user is not in it: opens are refused.
+    void SetForbidden(const std::string& name, const std::string& group);
     void FailWrites(bool fail) { failWrites_ = fail; }
     void OnWrite(std::function<void(std::span<const std::uint8_t>)> peer) {
         peer_ = std::move(peer);
@@ -64,6 +66,7 @@ public:
     // --- rtu::SerialControl ---
     void SetListener(rtu::SerialListener* listener) override { listener_ = listener; }
     std::vector<std::string> SystemPortNames() const override;
+    rtu::PortDetails DetailsOf(std::string_view name) const override;
     void SelectPort(std::string_view name) override { selected_ = name; }
     void SetLineSettings(const rtu::LineSettings& settings) override { settings_ = settings; }
     rtu::SerialError Open() override;
@@ -78,6 +81,7 @@ private:
     struct Port {
         bool reported = true;
         bool busy = false;
+        std::string forbiddenGroup;  // not empty: this user may not open it
         int opens = 0;
         int closes = 0;
     };

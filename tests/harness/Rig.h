@@ -17,7 +17,8 @@ namespace harness {
 class Rig {
 public:
     explicit Rig(rtu::PortNaming naming = rtu::PortNaming::Unix, rtu::TrafficTrace* trace = nullptr)
-        : form({serial, window, message, timer1, timer2, timer3, naming, trace}) {
+        : form({serial, window, message, timer1, timer2, timer3, naming, trace,
+                [this](std::string_view line) { logged.emplace_back(line); }}) {
         timer1.OnTick([this] { form.Timer1_Timer(); });
         timer2.OnTick([this] { form.Timer2_Timer(); });
         timer3.OnTick([this] { form.Timer3_Timer(); });
@@ -60,6 +61,7 @@ public:
     FakeTimer timer2{clock, 200};
     FakeTimer timer3{clock, 5000};
     FakeTimer timer4{clock, 500};
+    std::vector<std::string> logged;  // the lines meant for stderr
     app::Form1 form;
 };
 

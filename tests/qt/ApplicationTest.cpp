@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -89,7 +91,12 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     app::Application application(line);
     ui::Form1Window& window = application.Window();
     application.Start();
-    ASSERT_EQ(window.Text(Combo1).rfind("/dev/", 0), 0u) << window.Text(Combo1);
+    // The pseudo-terminal goes by a short name that fits Combo1; its path is in the tooltip.
+    ASSERT_EQ(window.Text(Combo1), "SIM1");
+    const auto* combo = static_cast<QComboBox*>(window.QtWidget(Combo1));
+    EXPECT_TRUE(
+        combo->itemData(0, Qt::ToolTipRole).toString().startsWith(QStringLiteral("/dev/pts/")))
+        << combo->itemData(0, Qt::ToolTipRole).toString().toStdString();
 
     QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.Text(Label20).rfind("Ver", 0) == 0; }, 5000))
@@ -99,6 +106,30 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     EXPECT_TRUE(window.IsEnabled(Command4));
     EXPECT_GE(window.SelectedIndex(Combo2), 0);
     EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
+}
+
+// Opening Combo1's drop-down probes the ports again; the demo port stays first and what the
+// operator typed stays in the text portion.
+TEST(Application, DropDownKeepsTheDemoPortFirstAndTheTypedText) {
+    app::CommandLine line;
+    line.demo = true;
+    app::Application application(line);
+    ui::Form1Window& window = application.Window();
+    application.Start();
+    auto* combo = static_cast<QComboBox*>(window.QtWidget(Combo1));
+
+    combo->lineEdit()->setText(QStringLiteral("/dev/ttyUSB7"));
+    combo->showPopup();
+    EXPECT_EQ(window.Items(Combo1).front(), "SIM1");
+    EXPECT_EQ(window.Text(Combo1), "/dev/ttyUSB7");
+    EXPECT_EQ(window.SelectedIndex(Combo1), -1);
+    combo->hidePopup();
+
+    ASSERT_TRUE(window.SetSelectedIndex(Combo1, 0));
+    combo->showPopup();
+    EXPECT_EQ(window.SelectedIndex(Combo1), 0);
+    EXPECT_EQ(window.Text(Combo1), "SIM1");
+    combo->hidePopup();
 }
 
 }  // namespace

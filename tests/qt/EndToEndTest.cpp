@@ -273,7 +273,7 @@ TEST_F(EndToEnd, ADeviceThatGoesAwayIsReportedOnceAndTheWindowStaysUsable) {
         << "status line: " << Window().Text(Label18);
     QTest::qWait(kQuietSpanMs);
     ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
-    EXPECT_EQ(messages_.shown.front().text, "串口错误");
+    EXPECT_EQ(messages_.shown.front().text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
     ExpectClosedWindow();
 
     // A new device on a new pseudo-terminal: typed into the port chooser and opened.

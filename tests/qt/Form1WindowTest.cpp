@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -347,6 +348,38 @@ TEST(Form1Window, OperationsActAsOnTheWindowModel) {
         EXPECT_EQ(apply(window, step), apply(model, step));
         EXPECT_EQ(Observe(window), Observe(model));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Combo1 keeps its size, but its drop-down opens as wide as its longest entry, after the handler
+// has had its say; each entry carries the tooltip given for it.
+TEST(Form1Window, DropDownAsksFirstAndIsAsWideAsItsLongestEntry) {
+    const std::string longest = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1B2C-if00-port0";
+    Form1Window window;
+    window.SetItemToolTips(Combo1,
+                           [](std::string_view item) { return "tip " + std::string(item); });
+    std::vector<Widget> asked;
+    window.SetDropDownHandler([&](Widget list) {
+        asked.push_back(list);
+        window.AddItem(list, longest);
+    });
+    ShowActive(window);
+    auto* combo = Find<QComboBox>(window, Combo1);
+    const int width = combo->width();
+
+    combo->showPopup();
+    EXPECT_EQ(asked, std::vector<Widget>{Combo1});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return combo->view()->isVisible(); }, 2000));
+    const int needed =
+        QFontMetrics(combo->view()->font()).horizontalAdvance(QString::fromStdString(longest));
+    EXPECT_GE(combo->view()->viewport()->width(), needed);
+    EXPECT_EQ(combo->width(), width);
+    EXPECT_EQ(combo->itemData(combo->count() - 1, Qt::ToolTipRole).toString().toStdString(),
+              "tip " + longest);
+    combo->hidePopup();
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "link/QtSerialControl.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -215,6 +217,30 @@ TEST(QtSerialControl, AHangUpIsReportedOncePerOpen) {
     QTest::qWait(200);
     EXPECT_EQ(listener.errors.size(), 2u);
     EXPECT_FALSE(serial.IsOpen());
+}
+
+// A short name stands for its device path: it opens the port, and the details name the path, the
+// description and the device file's group, taken from the file itself.
+TEST(QtSerialControl, AShortNameOpensItsPathAndDescribesIt) {
+    PtyPair pty;
+    rtu::QtSerialControl serial;
+    ASSERT_TRUE(serial.AddAlias("SIM1", pty.Path(), "demo device"));
+    serial.SelectPort("sim1");
+    EXPECT_EQ(serial.SelectedPath(), pty.Path());
+    ASSERT_EQ(serial.Open(), SerialError::None);
+    const Bytes frame{0x00, 0x03, 0x00, 0x00};
+    ASSERT_TRUE(serial.Write(frame));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pty.Received() == frame; }, 2000));
+
+    const rtu::PortDetails details = serial.DetailsOf("SIM1");
+    EXPECT_EQ(details.path, pty.Path());
+    EXPECT_EQ(details.description, "demo device");
+    struct stat info {};
+    ASSERT_EQ(::stat(pty.Path().c_str(), &info), 0);
+    const struct group* owner = ::getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(details.group, owner->gr_name);
+    EXPECT_EQ(serial.DetailsOf("ttyNoSuchPort4711").path, "/dev/ttyNoSuchPort4711");
 }
 
 }  // namespace
