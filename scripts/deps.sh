@@ -11,6 +11,7 @@ PACKAGES=(
     mbpoll
     xvfb xauth
     xdotool imagemagick
+    python3 libx11-6 libxtst6
 )
 
 missing=()
