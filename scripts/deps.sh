@@ -12,6 +12,7 @@ PACKAGES=(
     xvfb xauth
     xdotool imagemagick
     help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
+    python3 libx11-6 libxtst6
 )
 
 missing=()

@@ -7,7 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtMessage.h"
-#include "app/QtTimer.h"
+#include "app/WindowTimer.h"
 #include "link/QtSerialControl.h"
 #include "sim/PtyServer.h"
 #include "ui/Form1Window.h"
@@ -47,10 +47,10 @@ private:
     std::unique_ptr<sim::PtyServer> demo_;
     ui::Form1Window window_;
     rtu::QtSerialControl serial_;
-    QtTimer timer1_{50};    // end of reply: 50 ms of silence
-    QtTimer timer2_{200};   // request scheduler
-    QtTimer timer3_{5000};  // configuration load timeout
-    QtTimer timer4_{500};   // never started
+    WindowTimer timer1_{50};    // end of reply: 50 ms of silence
+    WindowTimer timer2_{200};   // request scheduler
+    WindowTimer timer3_{5000};  // configuration load timeout
+    WindowTimer timer4_{500};   // never started
     QtMessage message_{&window_};
     Form1 form_;
 };

@@ -18,8 +18,13 @@ public:
 
     void OnTick(std::function<void()> onTick) { onTick_ = std::move(onTick); }
 
-    // The first tick comes one full interval after Start, also when the timer was running.
-    void Start() override { timer_.start(); }
+    // The first tick comes one full interval after Start; a running timer keeps its phase
+    // (QTimer::start alone would restart it).
+    void Start() override {
+        if (!timer_.isActive()) {
+            timer_.start();
+        }
+    }
     void Stop() override { timer_.stop(); }
     bool IsRunning() const override { return timer_.isActive(); }
     int IntervalMs() const { return timer_.interval(); }

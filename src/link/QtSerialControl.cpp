@@ -214,7 +214,13 @@ bool QtSerialControl::Write(std::span<const std::uint8_t> bytes) {
         return false;
     }
     const auto size = static_cast<qint64>(bytes.size());
-    return port_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+    if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        return false;
+    }
+    // QSerialPort::write only buffers, and the event loop would write after pending repaints
+    // (a configuration reply repaints 16 fields): flush puts the request on the line now.
+    port_.flush();
+    return true;
 }
 
 void QtSerialControl::OnPortError(QSerialPort::SerialPortError error) {

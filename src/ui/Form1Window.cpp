@@ -26,6 +26,13 @@ QString ToQt(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Whether a widget shows exactly this text already. Compares the UTF-8 text with the widget's
+// own string in place, so that an unchanged position costs no conversion and no allocation.
+bool Shows(const QString& shown, std::string_view text) {
+    return QAnyStringView::equal(shown,
+                                 QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 std::string FromQt(const QString& text) {
     return text.toUtf8().toStdString();
 }
@@ -232,6 +239,8 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
     w->setObjectName(ToQt(d.name));
     w->setFont(FontOf(p.font));
     w->setGeometry(GeometryOf(p));
+    // Fixed sizes: a label whose text changes then asks its parent for no new layout.
+    w->setFixedSize(w->size());
     if (!d.visible) {
         w->hide();
     }
@@ -248,8 +257,16 @@ void Form1Window::SetCaption(Widget widget, std::string_view caption) {
 
 void Form1Window::SetText(Widget widget, std::string_view text) {
     QWidget* w = QtWidget(widget);
+    // Setting what a widget already shows does nothing: no repaint, no event. The live position
+    // is set on every reply and mostly stays the same.
+    const WidgetKind kind = DefaultsOf(widget).kind;
+    if ((kind == WidgetKind::Label && Shows(static_cast<QLabel*>(w)->text(), text)) ||
+        (kind == WidgetKind::TextBox && Shows(static_cast<QLineEdit*>(w)->text(), text)) ||
+        (kind == WidgetKind::Button && Shows(static_cast<QPushButton*>(w)->text(), text))) {
+        return;
+    }
     const QString value = ToQt(text);
-    switch (DefaultsOf(widget).kind) {
+    switch (kind) {
         case WidgetKind::Form:
             w->setWindowTitle(value);
             break;

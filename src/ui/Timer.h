@@ -4,7 +4,9 @@ namespace ui {
 
 // A window timer with a fixed interval. Its ticks are wired to a handler by whoever creates it.
 // Start on a stopped timer makes the first tick come one full interval later; Stop then Start
-// restarts the full interval. Start on a running timer restarts its interval too, as QTimer does.
+// restarts the full interval (the end-of-reply silence is measured that way). Start on a running
+// timer leaves it running on its phase: a burst of commands that each start the scheduler's
+// timer never holds its ticks off.
 class Timer {
 public:
     virtual ~Timer() = default;

@@ -330,17 +330,17 @@ TEST_F(Commands, SaveWritesTheFieldsAndConfirms) {
     rig.window.SetText(Widget::Text4, "1024");
     ASSERT_TRUE(rig.window.Pick(Widget::Combo6, 1));
     ASSERT_TRUE(rig.Click(Widget::Command3));
-    rig.clock.AdvanceBy(Ms(210));
+    rig.clock.AdvanceTo(Ms(1210));
     EXPECT_EQ(rig.Caption(Widget::Label18), "保存配置中");
-    rig.clock.AdvanceBy(Ms(100));
+    rig.clock.AdvanceTo(Ms(1310));
     EXPECT_EQ(rig.Caption(Widget::Label18), "保存配置参数成功");
     EXPECT_EQ(Device().Register(7), 1024);
     EXPECT_EQ(Device().Register(6), 1);
     EXPECT_EQ(Device().Register(20), 0) << "the preset register is not part of a save";
-    // The click restarted Timer2: the save went out 200 ms after it, polling follows.
-    rig.clock.AdvanceBy(Ms(200));
+    // Timer2 kept its rhythm: the save went out on the next regular tick, polling follows.
+    rig.clock.AdvanceTo(Ms(1450));
     EXPECT_EQ(Frames(), (std::vector<Frame>{Frame::Save, Frame::ReadPosition})) << WireText();
-    EXPECT_EQ(rig.serial.Written()[0].at, Ms(1250));
+    EXPECT_EQ(rig.serial.Written()[0].at, Ms(1200));
 }
 
 TEST_F(Commands, PresetMovesTheLivePosition) {
@@ -368,9 +368,9 @@ TEST_F(Commands, ExceptionToAWriteKeepsTheProgressText) {
 
 TEST_F(Commands, StatusReplyDuringASaveCancelsIt) {
     ASSERT_TRUE(rig.Click(Widget::Command2));
-    // The read goes out at 1250 ms; its reply is handled at about 1305 ms and the status request
-    // follows at once.
-    rig.clock.AdvanceTo(Ms(1306));
+    // The read goes out on the tick at 1200 ms; its reply is handled at about 1255 ms and the
+    // status request follows at once.
+    rig.clock.AdvanceTo(Ms(1260));
     ASSERT_EQ(rig.form.PollState(), 8);
     ASSERT_TRUE(rig.Click(Widget::Command3));
     ASSERT_EQ(rig.form.PollState(), 4);

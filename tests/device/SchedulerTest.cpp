@@ -125,10 +125,10 @@ TEST(Commands, ReadArmsOneConfigurationRead) {
     EXPECT_EQ(rig.form.PollState(), 3);
     EXPECT_EQ(rig.timer2.StartCount(), starts + 1);
     EXPECT_TRUE(rig.FramesWritten().empty()) << "commands never send";
-    // Starting Timer2 again restarts its interval: the next tick comes 200 ms after the click.
-    rig.clock.AdvanceTo(Ms(449));
+    // Timer2 was running and keeps its phase: the read goes out at its next regular tick.
+    rig.clock.AdvanceTo(Ms(399));
     EXPECT_TRUE(rig.FramesWritten().empty());
-    rig.clock.AdvanceTo(Ms(450));
+    rig.clock.AdvanceTo(Ms(400));
     ASSERT_EQ(rig.FramesWritten().size(), 1u);
     EXPECT_EQ(rig.FramesWritten()[0], FrameOf(rig.form.Frames(), Sent::ReadAll));
 }
@@ -147,6 +147,28 @@ TEST(Commands, SaveSealsTheFrameAndArmsIt) {
     EXPECT_EQ(rig.FramesWritten()[0], FrameOf(rig.form.Frames(), Sent::SaveConfig));
     EXPECT_EQ(rig.Caption(Widget::Label18), "保存配置中");
     EXPECT_EQ(rig.form.PollState(), 2);
+}
+
+TEST(Commands, ClicksFasterThanATickDoNotHoldTheTicksOff) {
+    // Both commands start Timer2. An operator clicking every 50 ms for a second still gets one
+    // request on every regular tick, at 400, 600, ... 1200 ms.
+    for (const Widget button : {Widget::Command2, Widget::Command3}) {
+        Rig rig;
+        Polling(rig);
+        SelectInEveryList(rig, 0);
+        for (harness::Micros at = Ms(250); at < Ms(1250); at += Ms(50)) {
+            rig.clock.AdvanceTo(at);
+            ASSERT_TRUE(rig.Click(button));
+        }
+        rig.clock.AdvanceTo(Ms(1250));
+        std::vector<harness::Micros> sentAt;
+        for (const auto& write : rig.serial.Written()) {
+            sentAt.push_back(write.at);
+        }
+        EXPECT_EQ(sentAt,
+                  (std::vector<harness::Micros>{Ms(400), Ms(600), Ms(800), Ms(1000), Ms(1200)}))
+            << ui::NameOf(button);
+    }
 }
 
 TEST(Commands, PresetArmsWithoutTouchingTimer2) {

@@ -3,9 +3,11 @@
 namespace harness {
 
 void FakeTimer::Start() {
-    Cancel();
-    running_ = true;
     ++starts_;
+    if (running_) {
+        return;  // keeps its phase
+    }
+    running_ = true;
     Schedule(clock_.Now() + interval_);
 }
 

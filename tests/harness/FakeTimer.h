@@ -7,9 +7,10 @@
 
 namespace harness {
 
-// A window timer in virtual time. Start schedules the first tick one full interval later (also
-// when it was running), Stop cancels it, and each tick schedules the next before it runs the
-// handler, so a handler that stops its own timer gets no further tick.
+// A window timer in virtual time. Start on a stopped timer schedules the first tick one full
+// interval later; Start on a running one changes nothing. Stop cancels it, and each tick
+// schedules the next before it runs the handler, so a handler that stops its own timer gets no
+// further tick.
 class FakeTimer : public ui::Timer {
 public:
     FakeTimer(VirtualClock& clock, int intervalMs) : clock_(clock), interval_(Ms(intervalMs)) {}

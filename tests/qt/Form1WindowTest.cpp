@@ -307,6 +307,10 @@ TEST(Form1Window, OperationsActAsOnTheWindowModel) {
         {Caption, Label20, 0, "Ver0102"},
         {Text, Text1, 0, "247"},
         {Text, Text10, 0, "-123456"},
+        {Text, Text10, 0, "-123456"},  // the same text again
+        {Text, Text10, 0, "-12345"},
+        {Caption, Label18, 0, "正在加载配置参数"},
+        {Caption, Label18, 0, "正在加载"},
         {Text, Text9, 0, ""},
         {Disable, Command2},
         {Disable, Command5},
@@ -347,6 +351,41 @@ TEST(Form1Window, OperationsActAsOnTheWindowModel) {
                      << "step " << (&step - steps) << " on " << ui::NameOf(step.widget));
         EXPECT_EQ(apply(window, step), apply(model, step));
         EXPECT_EQ(Observe(window), Observe(model));
+    }
+}
+
+// Counts the repaints of some widgets and the layout requests that reach the window.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    int layoutRequests = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        } else if (event->type() == QEvent::LayoutRequest) {
+            ++layoutRequests;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TEST(Form1Window, ANewTextRepaintsItsWidgetWithoutALayoutPassOverTheWindow) {
+    // The live position changes on every reply of a turning shaft: only its field is repainted.
+    for (const Widget w : {Text10, Label18, Label20, Command1}) {
+        SCOPED_TRACE(ui::NameOf(w));
+        Form1Window window;
+        ShowActive(window);
+        QApplication::processEvents();
+        PaintCounter counter;
+        window.QtWidget(w)->installEventFilter(&counter);
+        window.installEventFilter(&counter);
+        for (const char* text : {"1234", "12345", "1234567890"}) {
+            window.SetText(w, text);
+            QApplication::processEvents();
+            EXPECT_EQ(window.Text(w), text);
+        }
+        EXPECT_GE(counter.paints, 1) << "a new text is shown";
+        EXPECT_EQ(counter.layoutRequests, 0);
     }
 }
 
