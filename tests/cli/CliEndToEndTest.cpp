@@ -1,0 +1,273 @@
+// transmitter-cli as a script runs it: the built program, started as a process, talking over a
+// pseudo-terminal to the simulated transmitter served in this test. The simulator's log shows
+// every request that reached the line.
+//
+// Real time: bounds on elapsed time are loose, so that a loaded machine makes a test slower, not
+// red.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <atomic>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/PtyServer.h"
+
+namespace {
+
+struct Finished {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    qint64 elapsedMs = 0;
+};
+
+// A simulated transmitter on a pseudo-terminal that keeps the requests it received, in hex.
+class Device {
+public:
+    Device() {
+        server_.SetLog([this](std::string_view line) {
+            // "12.345678 rx 00 03 ...": requests are "rx", replies "tx".
+            const auto space = line.find(' ');
+            const std::string_view rest = line.substr(space + 1);
+            if (rest.starts_with("tx 00 10") && spoilAfterWrite_.exchange(false)) {
+                server_.SetRegister(5, 0);  // the device loses the work mode it just took
+            }
+            if (rest.starts_with("rx ")) {
+                const std::lock_guard lock(mutex_);
+                requests_.emplace_back(rest.substr(3));
+            }
+        });
+        server_.Start();
+    }
+    ~Device() { server_.Stop(); }
+
+    sim::PtyServer& Server() { return server_; }
+    QString Path() const { return QString::fromStdString(server_.Path()); }
+    std::vector<std::string> Requests() {
+        const std::lock_guard lock(mutex_);
+        return requests_;
+    }
+    std::vector<std::uint16_t> Registers(std::size_t first, std::size_t count) {
+        std::vector<std::uint16_t> values;
+        for (std::size_t r = first; r < first + count; ++r) {
+            values.push_back(server_.Register(r));
+        }
+        return values;
+    }
+    void SpoilAfterWrite() { spoilAfterWrite_ = true; }
+
+private:
+    sim::PtyServer server_;
+    std::mutex mutex_;
+    std::vector<std::string> requests_;
+    std::atomic<bool> spoilAfterWrite_{false};
+};
+
+Finished Cli(const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(QStringLiteral(TRANSMITTER_CLI), arguments);
+    EXPECT_TRUE(process.waitForStarted(10'000));
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(30'000)) << arguments.join(' ').toStdString();
+    Finished run;
+    run.elapsedMs = clock.elapsed();
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+QJsonObject JsonOf(const std::string& text) {
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+    EXPECT_TRUE(document.isObject()) << text;
+    return document.object();
+}
+
+const std::string kReadAll = "00 03 00 00 00 15 85 D4";
+
+TEST(CliEndToEnd, ReadPrintsTheDeviceAsJsonWithTheWindowsRequests) {
+    Device device;
+    device.Server().SetRegister(1, 2);  // 19200
+    device.Server().SetRegister(3, 4);  // the protocol rule: "被动"
+    device.Server().SetRegister(12, 0xBEEF);
+    device.Server().Update([](sim::Transmitter& t) { t.SetPosition(123456); });
+
+    const Finished run = Cli({"read", "--port", device.Path()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::cout << "[ measured ] read took " << run.elapsedMs << " ms\n";
+    const QJsonObject json = JsonOf(run.out);
+    EXPECT_EQ(json.size(), 19);
+    EXPECT_EQ(json["CommAddress"].toInt(), 1);
+    EXPECT_EQ(json["BaudRate"].toString(), "19200");
+    EXPECT_EQ(json["Parity"].toString(), "无校验");
+    EXPECT_EQ(json["Protocol"].toString(), "被动");
+    EXPECT_EQ(json["TurnCountMode"].toString(), "多圈");
+    EXPECT_EQ(json["ResolutionPerTurn"].toInt(), 3600);
+    EXPECT_EQ(json["CycleValue"].toInteger(), 0xBEEF);
+    EXPECT_EQ(json["CurrentPosition"].toInteger(), 123456);
+    EXPECT_EQ(json["Status"].toString(), "Pass");
+    EXPECT_EQ(json["FirmwareVersion"].toString(), "Ver0258");
+    EXPECT_EQ(device.Requests(),
+              (std::vector<std::string>{kReadAll, "00 03 00 17 00 03 B4 1E",
+                                        "00 03 00 15 00 02 D4 1E", "00 03 00 1B 00 01 F5 DC"}));
+}
+
+TEST(CliEndToEnd, SaveWritesTheWindowsFrameAndVerifiesIt) {
+    Device device;
+    const Finished run = Cli({"save", "--port", device.Path(), "WorkMode=测速"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(device.Server().Register(5), 2);
+    const std::string write =
+        "00 10 00 00 00 13 26 00 01 00 05 00 00 00 00 00 01 00 02 00 00 0E 10 00 00 0C CC 00 00 "
+        "00 00 10 00 00 00 10 00 00 00 10 00 00 00 00 00 68 8E";
+    EXPECT_EQ(device.Requests(), (std::vector<std::string>{kReadAll, write, kReadAll}));
+}
+
+TEST(CliEndToEnd, AFailedVerifyIsReported) {
+    Device device;
+    device.SpoilAfterWrite();
+    const Finished run = Cli({"save", "--port", device.Path(), "WorkMode=2"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("register 5 (WorkMode) wrote 2, read back 0"), std::string::npos)
+        << run.err;
+
+    device.SpoilAfterWrite();
+    EXPECT_EQ(Cli({"save", "--port", device.Path(), "WorkMode=2", "--no-verify"}).exitCode, 0);
+}
+
+TEST(CliEndToEnd, ARefusedValueNamesItsKeyAndPutsNothingOnTheLine) {
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(R"({"CommAddress": 2, "CurrentUpperLimit": 70000})");
+    file.close();
+    struct Row {
+        QStringList arguments;
+        std::string key;
+    };
+    const Row rows[] = {
+        {{"save", "WorkMode=7"}, "WorkMode"},
+        {{"save", "CycleValue=-1"}, "CycleValue"},
+        {{"save", "Bogus=1"}, "Bogus"},
+        {{"save", file.fileName(), "WorkMode=1"}, "CurrentUpperLimit"},
+        {{"save", "/nonexistent/cfg.json"}, "cfg.json"},
+        {{"preset", "2147483648"}, "PresetPosition"},
+    };
+    Device device;
+    const auto before = device.Registers(0, 21);
+    for (const Row& row : rows) {
+        const Finished run = Cli(row.arguments + QStringList{"--port", device.Path()});
+        EXPECT_EQ(run.exitCode, 2) << row.key;
+        EXPECT_NE(run.err.find(row.key), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(device.Requests().empty());
+    EXPECT_EQ(device.Registers(0, 21), before);
+}
+
+TEST(CliEndToEnd, PresetWritesRegisters19And20Only) {
+    Device device;
+    const auto configuration = device.Registers(0, 19);
+    const Finished run = Cli({"preset", "--port", device.Path(), "100000"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(device.Registers(19, 2), (std::vector<std::uint16_t>{0x0001, 0x86A0}));
+    EXPECT_EQ(device.Registers(0, 19), configuration);
+    EXPECT_EQ(device.Requests(),
+              (std::vector<std::string>{"00 10 00 13 00 02 04 00 01 86 A0 85 92"}));
+}
+
+TEST(CliEndToEnd, ASilentDeviceFailsAfterItsRetries) {
+    Device device;
+    device.Server().SetFaults({.silentFor = sim::Scope::Every});
+    const Finished run =
+        Cli({"read", "--port", device.Path(), "--timeout-ms", "300", "--retries", "1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_NE(run.err.find("no answer"), std::string::npos) << run.err;
+    EXPECT_EQ(device.Requests(), (std::vector<std::string>{kReadAll, kReadAll}));
+    // Two attempts of 300 ms, plus starting a process on a busy machine.
+    EXPECT_GE(run.elapsedMs, 600);
+    EXPECT_LT(run.elapsedMs, 3000);
+}
+
+TEST(CliEndToEnd, AnExceptionReplyFailsNamingItsCode) {
+    struct Row {
+        sim::Scope refused;
+        QStringList arguments;
+        std::size_t requests;  // up to the refused one, and after it for read
+        bool printsJson;
+    };
+    const Row rows[] = {
+        {sim::Scope::Write, {"save", "WorkMode=1"}, 2, false},
+        {sim::Scope::Write, {"preset", "5"}, 1, false},
+        {sim::Scope::ConfigurationRead, {"read"}, 1, false},
+        {sim::Scope::StatusRead, {"read"}, 4, true},
+    };
+    for (const Row& row : rows) {
+        Device device;
+        device.Server().SetFaults({.exceptionFor = row.refused, .exceptionCode = 3});
+        const auto before = device.Registers(0, 21);
+        const Finished run = Cli(row.arguments + QStringList{"--port", device.Path()});
+        EXPECT_EQ(run.exitCode, 1) << row.arguments.join(' ').toStdString();
+        EXPECT_NE(run.err.find("exception 3 (illegal data value)"), std::string::npos) << run.err;
+        EXPECT_EQ(device.Registers(0, 21), before);
+        EXPECT_EQ(device.Requests().size(), row.requests);
+        if (row.printsJson) {
+            EXPECT_EQ(JsonOf(run.out)["Status"].toString(), "Unknow");
+        } else {
+            EXPECT_TRUE(run.out.empty()) << run.out;
+        }
+    }
+}
+
+TEST(CliEndToEnd, ReadOutputSavedOnAnotherDeviceWritesTheRegistersThatWereRead) {
+    Device source;
+    const std::uint16_t values[] = {9,    3,      2, 2,  0,      1,      1, 1000, 1, 4000, 400,
+                                    0x12, 0x3456, 0, 77, 0x7FFF, 0xFFFF, 0, 12,   0, 0x55};
+    for (std::size_t r = 0; r < std::size(values); ++r) {
+        source.Server().SetRegister(r, values[r]);
+    }
+    const Finished read = Cli({"read", "--port", source.Path()});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+
+    Device target;
+    const auto targetPreset = target.Registers(19, 2);
+    const Finished save =
+        Cli({"save", "--port", target.Path(), "-"}, QByteArray::fromStdString(read.out));
+    ASSERT_EQ(save.exitCode, 0) << save.err;
+    EXPECT_EQ(target.Registers(0, 19), source.Registers(0, 19));
+    EXPECT_EQ(target.Registers(19, 2), targetPreset);  // a position is not configuration
+}
+
+TEST(CliEndToEnd, AnotherAddressChangesTheAddressByteAndTheChecksum) {
+    Device device;  // answers 0 and its own address, 1
+    Finished run = Cli({"read", "--port", device.Path(), "--address", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(device.Requests().front(), "01 03 00 00 00 15 84 05");
+
+    run = Cli({"read", "--port", device.Path(), "--address", "2", "--timeout-ms", "100",
+               "--retries", "0"});
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(CliEndToEnd, WatchPrintsThePositionEvery200Ms) {
+    Device device;
+    device.Server().Update([](sim::Transmitter& t) { t.SetPosition(777); });
+    const Finished run = Cli({"watch", "--port", device.Path(), "--count", "3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "777\n777\n777\n");
+    EXPECT_GE(run.elapsedMs, 400);
+    EXPECT_EQ(device.Requests().size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#include "ConfigKeys.h"
+
+#include <algorithm>
+
+namespace cli {
+
+std::optional<std::size_t> ConfigKeyIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
+        if (kConfigKeys[i].name == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool IsReportKey(std::string_view name) {
+    return std::find(kReportKeys.begin(), kReportKeys.end(), name) != kReportKeys.end();
+}
+
+const ConfigKey* KeyOfRegister(std::size_t reg) {
+    for (const ConfigKey& key : kConfigKeys) {
+        const std::size_t width = key.kind == KeyKind::Number32 ? 2 : 1;
+        if (reg >= key.reg && reg < key.reg + width) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace cli

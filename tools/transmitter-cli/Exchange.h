@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "Wait.h"
+#include "link/FrameTable.h"
+#include "link/ReplyFramer.h"
+#include "link/SerialControl.h"
+#include "ui/Timer.h"
+
+namespace cli {
+
+struct LinkSettings {
+    std::uint8_t address = 0;  // the slave address the requests go to
+    int timeoutMs = 500;       // per attempt, from the request to its accepted reply
+    int retries = 2;           // further attempts after one without an answer
+};
+
+enum class Outcome : std::uint8_t {
+    Answered,
+    Exception,    // the device refused the request; ExceptionCode() says why
+    NoAnswer,     // no fitting reply in any attempt
+    PortFailed,   // the port refused the request or failed while waiting; PortError() says how
+    Interrupted,  // the operator stopped the tool
+};
+
+// One request at a time, and its answer, over the window's link: the request goes out with
+// SendFrame, replies are framed by 50 ms of silence (Timer1) and accepted by their checksum, as
+// in the window. Unlike the window, it pairs the reply with its request: a reply counts as the
+// answer only when it comes from the addressed slave with the request's function and the length
+// that function gives (a read: 5 bytes plus two per register; a write: 8 bytes naming the same
+// registers; an exception: 5 bytes). Anything else is passed over and the wait goes on.
+class Exchange : public rtu::ReplyHandler, public rtu::SerialListener {
+public:
+    Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait, const LinkSettings& link);
+
+    // Timer1's tick: the 50 ms of silence after a reply have passed.
+    void Timer1_Timer() { framer_.Timer1_Timer(); }
+
+    // Sends a request of the window's frame table (built for address 0), readdressed to the
+    // configured slave, and waits up to the timeout for its answer; resends after an attempt
+    // without one, up to the configured retries.
+    Outcome Ask(std::span<const std::uint8_t> request);
+
+    // The answer of the last Ask that was answered, from byte 0.
+    const rtu::RxBufferBytes& Answer() const { return answer_; }
+    std::uint8_t ExceptionCode() const { return answer_[2]; }
+    rtu::SerialError PortError() const { return portError_; }
+    const LinkSettings& Settings() const { return link_; }
+
+    void HandleReply(const rtu::RxBufferBytes& rxBuffer) override;
+    void OnBytesWaiting() override { framer_.MSComm1_OnComm(); }
+    void OnSerialError(rtu::SerialError error) override;
+
+private:
+    enum class Waiting : std::uint8_t { Nothing, Reply, Answered, Exception };
+
+    rtu::SerialControl& serial_;
+    Wait& wait_;
+    LinkSettings link_;
+    rtu::ReplyFramer framer_;
+    std::array<std::uint8_t, rtu::kSaveConfigFrameLength> request_{};
+    std::size_t requestLength_ = 0;
+    Waiting waiting_ = Waiting::Nothing;
+    rtu::RxBufferBytes answer_{};
+    rtu::SerialError portError_ = rtu::SerialError::None;
+};
+
+}  // namespace cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Exchange.h"
+
+namespace cli {
+
+enum class Command : std::uint8_t { Help, Version, Ports, Read, Save, Preset, Watch };
+
+// What the command line asks for.
+struct Options {
+    Command command = Command::Help;
+    std::string port;
+    LinkSettings link;
+    std::optional<std::string> file;       // save: a JSON file, or "-" for standard input
+    std::vector<std::string> assignments;  // save: KEY=VALUE pairs, in order
+    bool verify = true;                    // save: read back and compare
+    std::string position;                  // preset: the position, as given
+    std::optional<std::int64_t> count;     // watch: stop after this many readings
+};
+
+// The command line without the program's name. Returns the options, or in `error` what is wrong
+// with them (an unknown command or option, a missing or out-of-range value, a missing port).
+// Values are checked here as far as they can be without the device; a preset position is
+// checked by the caller with the register limits.
+std::optional<Options> ParseOptions(std::span<const std::string> arguments, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace cli
