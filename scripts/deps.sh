@@ -11,6 +11,7 @@ PACKAGES=(
     mbpoll
     xvfb xauth
     xdotool imagemagick
+    clang libclang-rt-14-dev
 )
 
 missing=()
