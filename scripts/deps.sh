@@ -13,6 +13,7 @@ PACKAGES=(
     xdotool imagemagick
     help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
     python3 libx11-6 libxtst6
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -86,8 +86,17 @@ void Scheduler::Command4_Click() {
 void Scheduler::RefuseField(Widget field) {
     std::string text(kBadFieldMessage);
     text += ui::FieldCaption(field);
+    // A load that ended early (a protocol of 6, a gear of 2) leaves the hidden gear list without
+    // a selection. Its value is not guessed: writing one would change the device silently.
+    const bool shown = ui::DefaultsOf(field).visible;
+    if (!shown) {
+        text += '\n';
+        text += kHiddenFieldLine;
+    }
     p_.message.Show(text);
-    p_.window.SetFocus(field);
+    if (shown) {
+        p_.window.SetFocus(field);
+    }
 }
 
 }  // namespace device

@@ -122,6 +122,21 @@ std::uint16_t PtyServer::Register(std::size_t index) {
     return value;
 }
 
+std::size_t PtyServer::Inject(std::span<const std::uint8_t> bytes) {
+    std::size_t written = 0;
+    while (masterFd_ >= 0 && written < bytes.size()) {
+        const ssize_t n = ::write(masterFd_, bytes.data() + written, bytes.size() - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    return written;
+}
+
 void PtyServer::Serve() {
     std::array<std::uint8_t, 512> input{};
     for (;;) {

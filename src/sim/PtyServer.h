@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -53,6 +54,9 @@ public:
     void SetFaults(const Faults& faults);
     void SetRegister(std::size_t index, std::uint16_t value);
     std::uint16_t Register(std::size_t index);
+    // Puts bytes on the line towards the master at once, outside any reply, as line noise does.
+    // Returns how many the pseudo-terminal took (fewer when the master does not read).
+    std::size_t Inject(std::span<const std::uint8_t> bytes);
 
 private:
     // A reply chunk waiting for its time.

@@ -423,3 +423,53 @@ TEST_F(Commands, CorruptedRepliesAreDroppedAndPollingGoesOn) {
 }
 
 }  // namespace
+
+// A load that ends early leaves the hidden gear list without a selection: the operator picks
+// every list there is to see, and the save is still refused on the gear, with a line that says
+// where the value can be put right, and without sending the focus to a widget nobody sees. Once
+// the device holds a value the window can show, reading again makes the save go through.
+TEST_F(Connection, AGearTheWindowCannotShowIsExplainedAndReadingAgainMendsIt) {
+    const std::string refusal =
+        "参数错误：齿轮选择\n设备中的齿轮选择值无法在本窗口显示：请重新读取参数（读取参数），或用"
+        "命令行工具设置该寄存器";
+    struct Case {
+        std::size_t reg;
+        std::uint16_t value;
+    };
+    for (const Case c : {Case{sim::reg::kProtocol, 6}, Case{sim::reg::kGearSelection, 2}}) {
+        harness::Rig r;
+        harness::SimulatedDevice d{r.clock, r.serial};
+        d.Device().SetRegister(c.reg, c.value);
+        r.LoadAndOpen();
+        r.clock.AdvanceTo(Ms(1050));
+        ASSERT_EQ(r.Caption(Widget::Label18), "数据超范围溢出") << c.reg;
+        ASSERT_EQ(r.window.SelectedIndex(Widget::Combo7), -1) << c.reg;
+        for (Widget list : {Widget::Combo2, Widget::Combo3, Widget::Combo4, Widget::Combo5,
+                            Widget::Combo6, Widget::Combo8}) {
+            ASSERT_TRUE(r.window.Pick(list, 0)) << ui::NameOf(list);
+        }
+        const Widget focus = r.window.Focus();
+        r.serial.ClearRecords();
+
+        ASSERT_TRUE(r.Click(Widget::Command3));
+        ASSERT_EQ(r.message.Messages().size(), 1u) << c.reg;
+        EXPECT_EQ(r.message.Messages()[0].text, refusal);
+        EXPECT_EQ(r.window.Focus(), focus) << "the focus stays where the operator left it";
+        EXPECT_NE(r.form.PollState(), 4);
+        r.clock.AdvanceBy(Ms(1000));
+        for (const auto& frame : r.FramesWritten()) {
+            EXPECT_NE(frame.size(), rtu::kSaveConfigFrameLength) << "a save went out";
+        }
+
+        d.Device().SetRegister(sim::reg::kProtocol, 0);
+        d.Device().SetRegister(sim::reg::kGearSelection, 1);
+        ASSERT_TRUE(r.Click(Widget::Command2));
+        r.clock.AdvanceBy(Ms(1000));
+        ASSERT_EQ(r.window.SelectedIndex(Widget::Combo7), 1) << c.reg;
+        ASSERT_TRUE(r.Click(Widget::Command3));
+        r.clock.AdvanceBy(Ms(1000));
+        EXPECT_EQ(r.message.Messages().size(), 1u) << "the save is not refused again";
+        EXPECT_EQ(r.Caption(Widget::Label18), "保存配置参数成功") << c.reg;
+        EXPECT_EQ(d.Device().Register(sim::reg::kGearSelection), 1);
+    }
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 
 #include "harness/Rig.h"
 
@@ -169,6 +170,90 @@ TEST(ConfigurationReply, CycleValueOverflowDuringTheLoadRunsTheRecovery) {
     EXPECT_EQ(rig.form.PollState(), 2);
     EXPECT_EQ(rig.form.VersionPending(), 1);
     EXPECT_EQ(rig.Caption(Widget::Label18), "数据超范围溢出");
+}
+
+// The twenty steps run in one fixed order: a step that fails leaves every earlier field changed
+// and every later one as it was.
+TEST(ConfigurationReply, AFailureAtEachStepLeavesEveryLaterFieldAsItWas) {
+    struct Step {
+        Widget field;
+        std::size_t reg;    // the register (the first of a pair) the step reads
+        bool list;          // a list gets entry 1 (protocol 1 is entry 1); a number `reg + 1`
+        bool pair;          // a 32-bit number in reg, reg + 1
+        std::uint16_t bad;  // a value of `reg` that fails the step; 0 when it cannot fail
+    };
+    constexpr Step kSteps[] = {
+        {Widget::Combo2, 1, true, false, 6},      {Widget::Combo3, 3, true, false, 6},
+        {Widget::Combo4, 4, true, false, 2},      {Widget::Combo5, 5, true, false, 3},
+        {Widget::Combo6, 6, true, false, 2},      {Widget::Combo7, 8, true, false, 2},
+        {Widget::Combo8, 2, true, false, 3},      {Widget::Text1, 0, false, false, 0},
+        {Widget::Text2, 11, false, true, 0x8000}, {Widget::Text3, 13, false, true, 0x8000},
+        {Widget::Text4, 7, false, false, 0},      {Widget::Text5, 9, false, false, 0},
+        {Widget::Text6, 10, false, false, 0},     {Widget::Text7, 15, false, true, 0x8000},
+        {Widget::Text8, 17, false, true, 0x8000}, {Widget::Text9, 19, false, true, 0x8000},
+    };
+    Registers fresh{};
+    for (const Step& s : kSteps) {
+        fresh[s.pair ? s.reg + 1 : s.reg] = s.list ? 1 : static_cast<std::uint16_t>(s.reg + 1);
+    }
+    auto isNew = [](const Rig& rig, const Step& s) {
+        return s.list ? rig.window.SelectedIndex(s.field) == 1
+                      : rig.Caption(s.field) == std::to_string(s.reg + 1);
+    };
+    auto isOld = [](const Rig& rig, const Step& s) {
+        return s.list ? rig.window.SelectedIndex(s.field) == 0 : rig.Caption(s.field) == "old";
+    };
+    for (std::size_t failing = 0; failing < std::size(kSteps); ++failing) {
+        if (kSteps[failing].bad == 0) {
+            continue;  // a 16-bit number never fails; its neighbours pin its place
+        }
+        Rig rig;
+        At(rig, 1);
+        for (const Step& s : kSteps) {
+            if (s.list) {
+                ASSERT_TRUE(rig.window.SetSelectedIndex(s.field, 0));
+            } else {
+                rig.window.SetText(s.field, "old");
+            }
+        }
+        Registers regs = fresh;
+        regs[kSteps[failing].reg] = kSteps[failing].bad;
+        Reply(rig, ConfigReply(regs));
+        const char* failed = ui::NameOf(kSteps[failing].field).data();
+        for (std::size_t i = 0; i < std::size(kSteps); ++i) {
+            const Step& s = kSteps[i];
+            if (i < failing) {
+                EXPECT_TRUE(isNew(rig, s)) << ui::NameOf(s.field) << " before " << failed;
+            } else {
+                EXPECT_TRUE(isOld(rig, s)) << ui::NameOf(s.field) << " with " << failed;
+            }
+        }
+        EXPECT_EQ(rig.Caption(Widget::Label18), "数据超范围溢出") << failed;
+        EXPECT_TRUE(rig.FramesWritten().empty()) << failed << ": no status request";
+    }
+}
+
+// While the load is still running (1: the configuration awaited, 7: the status awaited), any
+// decoding failure ends it: Timer3 stops, the commands are enabled and polling starts.
+TEST(Recovery, ADecodingFailureDuringTheLoadEndsIt) {
+    Registers overflow = kExample;
+    overflow[15] = 0x8000;
+    const Bytes badPosition = Sealed(Hex("00 03 04 80 00 00 00"));
+    for (const std::uint8_t state : {1, 7}) {
+        for (const Bytes& reply : {ConfigReply(overflow), badPosition}) {
+            Rig rig;
+            At(rig, state);
+            ASSERT_TRUE(rig.timer3.IsRunning());
+            Reply(rig, reply);
+            const std::string what = "state " + std::to_string(state) + ", " +
+                                     (reply == badPosition ? "position" : "configuration");
+            EXPECT_FALSE(rig.timer3.IsRunning()) << what;
+            EXPECT_TRUE(CommandsEnabled(rig)) << what;
+            EXPECT_EQ(rig.form.PollState(), 2) << what;
+            EXPECT_EQ(rig.Caption(Widget::Label18), "数据超范围溢出") << what;
+            EXPECT_EQ(rig.form.VersionPending(), 1) << what;
+        }
+    }
 }
 
 TEST(ConfigurationReply, OverflowAfterAReadLeavesTheStateAlone) {

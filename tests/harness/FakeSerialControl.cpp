@@ -118,6 +118,9 @@ void FakeSerialControl::DiscardOutput() {
 
 bool FakeSerialControl::Write(std::span<const std::uint8_t> bytes) {
     calls_.emplace_back("Write");
+    if (!open_) {
+        ++writesWhileClosed_;
+    }
     if (!open_ || failWrites_) {
         return false;
     }

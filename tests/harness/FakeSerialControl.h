@@ -62,6 +62,8 @@ public:
     int OpenCount(const std::string& name) const;
     int CloseCount(const std::string& name) const;
     std::size_t WaitingBytes() const { return input_.size(); }
+    // Writes attempted while the port was closed; the logic must never make one.
+    int WritesWhileClosed() const { return writesWhileClosed_; }
 
     // --- rtu::SerialControl ---
     void SetListener(rtu::SerialListener* listener) override { listener_ = listener; }
@@ -96,6 +98,7 @@ private:
     std::optional<rtu::LineSettings> settingsAtOpen_;
     std::deque<std::uint8_t> input_;
     bool failWrites_ = false;
+    int writesWhileClosed_ = 0;
     std::function<void(std::span<const std::uint8_t>)> peer_;
     std::vector<WrittenFrame> written_;
     std::vector<std::string> calls_;

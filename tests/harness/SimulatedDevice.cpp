@@ -25,11 +25,16 @@ void SimulatedDevice::TakeFrames() {
     const Micros now = clock_.Now();
     while (const auto frame = framer_.Next(now)) {
         device_.Handle(*frame, now, reply_);
+        if (onRequest_) {
+            onRequest_(*frame);
+        }
         for (std::size_t chunk = 0; chunk < reply_.ChunkCount(); ++chunk) {
             const auto bytes = reply_.Bytes(chunk);
             Delivery delivery{now + reply_.ArrivalUs(chunk), Bytes(bytes.begin(), bytes.end())};
             serial_.DeliverAt(delivery.at, delivery.bytes);
-            deliveries_.push_back(std::move(delivery));
+            if (keepDeliveries_) {
+                deliveries_.push_back(std::move(delivery));
+            }
         }
     }
     // Bytes that are not a whole request yet: look again when the silence has closed them.

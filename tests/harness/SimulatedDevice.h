@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "harness/FakeSerialControl.h"
@@ -28,6 +30,12 @@ public:
     sim::Transmitter& Device() { return device_; }
     // Every chunk scheduled for delivery, in the order scheduled (a closed port drops them).
     const std::vector<Delivery>& Deliveries() const { return deliveries_; }
+    // Keeps no record of deliveries (a long run would grow it without end).
+    void KeepNoDeliveries() { keepDeliveries_ = false; }
+    // Called with every request frame the device takes, right after it has handled it.
+    void OnRequest(std::function<void(std::span<const std::uint8_t>)> observer) {
+        onRequest_ = std::move(observer);
+    }
 
 private:
     void Hear(std::span<const std::uint8_t> bytes);
@@ -43,6 +51,8 @@ private:
     sim::Reply reply_;
     Micros lineFreeAt_ = 0;
     std::vector<Delivery> deliveries_;
+    bool keepDeliveries_ = true;
+    std::function<void(std::span<const std::uint8_t>)> onRequest_;
 };
 
 }  // namespace harness

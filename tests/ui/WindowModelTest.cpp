@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 using ui::Widget;
@@ -84,9 +88,24 @@ TEST(WindowModel, HiddenAndDisabledWidgetsTakeNoInput) {
     EXPECT_TRUE(window.SetSelectedIndex(Widget::Combo7, 1));
 }
 
-TEST(WidgetTable, NamesRoundTripAndFieldsKnowTheirCaptions) {
-    for (const auto& w : ui::AllWidgets()) {
-        EXPECT_EQ(ui::WidgetNamed(w.name), w.widget);
+// The table names every widget as the window does, in enum order: Form1, Label1..20, Text1..10,
+// Combo1..8, Command1..5; a name it does not hold names nothing.
+TEST(WidgetTable, NamesFollowTheWindowsNumberingAndFieldsKnowTheirCaptions) {
+    std::vector<std::string> expected{"Form1"};
+    for (const auto& [prefix, count] : {std::pair{"Label", 20}, std::pair{"Text", 10},
+                                        std::pair{"Combo", 8}, std::pair{"Command", 5}}) {
+        for (int i = 1; i <= count; ++i) {
+            expected.push_back(prefix + std::to_string(i));
+        }
+    }
+    ASSERT_EQ(ui::AllWidgets().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto widget = static_cast<Widget>(i);
+        EXPECT_EQ(ui::NameOf(widget), expected[i]);
+        EXPECT_EQ(ui::WidgetNamed(expected[i]), widget) << expected[i];
+    }
+    for (const char* unknown : {"", "Text0", "Text11", "Combo9", "text1", "Timer1"}) {
+        EXPECT_FALSE(ui::WidgetNamed(unknown).has_value()) << unknown;
     }
     EXPECT_EQ(ui::FieldCaption(Widget::Text1), "通讯地址");
     EXPECT_EQ(ui::FieldCaption(Widget::Text9), "置位");
