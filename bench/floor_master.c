@@ -33,13 +33,13 @@ static int64_t Now(void) {
     return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
 }
 
-static struct timespec Spec(int64_t ns) {
+static struct timespec ToTimespec(int64_t ns) {
     struct timespec t = {(time_t)(ns / 1000000000), (long)(ns % 1000000000)};
     return t;
 }
 
 static void SleepUntil(int64_t deadline) {
-    const struct timespec t = Spec(deadline);
+    const struct timespec t = ToTimespec(deadline);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, NULL) == EINTR) {
     }
 }
@@ -63,7 +63,7 @@ static size_t Receive(int fd, uint8_t* reply, size_t capacity, int64_t giveUp) {
         if (now >= deadline) {
             return size;
         }
-        const struct timespec wait = Spec(deadline - now);
+        const struct timespec wait = ToTimespec(deadline - now);
         struct pollfd p = {fd, POLLIN, 0};
         const int ready = ppoll(&p, 1, &wait, NULL);
         if (ready < 0 && errno != EINTR) {

@@ -48,10 +48,10 @@ void TimerFdTimer::Start() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     const long interval = static_cast<long>(intervalMs_) * 1'000'000;
-    itimerspec spec{};
-    spec.it_interval = Plus(timespec{}, interval);
-    spec.it_value = Plus(now, interval);
-    if (::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+    itimerspec expiry{};
+    expiry.it_interval = Plus(timespec{}, interval);
+    expiry.it_value = Plus(now, interval);
+    if (::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &expiry, nullptr) != 0) {
         throw std::system_error(errno, std::generic_category(), "timerfd_settime");
     }
     running_ = true;
