@@ -3,6 +3,20 @@
 namespace rtu {
 namespace {
 
+// A path as messages show it: a name pasted into the port chooser can be any length, and a
+// message box or a log line should not grow with it.
+std::string Shown(const std::string& path) {
+    constexpr std::size_t kLongest = 80;
+    if (path.size() <= kLongest) {
+        return path;
+    }
+    std::size_t cut = kLongest - 3;
+    while (cut > 0 && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a UTF-8 sequence
+    }
+    return path.substr(0, cut) + "...";
+}
+
 std::string GroupOf(const PortDetails& details) {
     return details.group.empty() ? std::string("dialout") : details.group;
 }
@@ -11,9 +25,10 @@ std::string GroupOf(const PortDetails& details) {
 
 FailureCause PermissionHint(const PortDetails& refused) {
     const std::string group = GroupOf(refused);
-    return {"没有权限打开 " + refused.path + "：请把当前用户加入 " + group + " 组，然后重新登录",
-            "cannot open " + refused.path + ": permission denied; add the user to the group " +
-                group + " (sudo adduser $USER " + group + ") and log in again"};
+    return {
+        "没有权限打开 " + Shown(refused.path) + "：请把当前用户加入 " + group + " 组，然后重新登录",
+        "cannot open " + Shown(refused.path) + ": permission denied; add the user to the group " +
+            group + " (sudo adduser $USER " + group + ") and log in again"};
 }
 
 FailureCause OpenFailureCause(SerialError error, const PortDetails& details) {
@@ -22,9 +37,9 @@ FailureCause OpenFailureCause(SerialError error, const PortDetails& details) {
             return PermissionHint(details);
         case SerialError::Busy:
             return {"串口已被其他程序占用",
-                    "cannot open " + details.path + ": the port is held by another program"};
+                    "cannot open " + Shown(details.path) + ": the port is held by another program"};
         case SerialError::NotFound:
-            return {"找不到该串口", "cannot open " + details.path + ": no such port"};
+            return {"找不到该串口", "cannot open " + Shown(details.path) + ": no such port"};
         default:
             return {};
     }
@@ -34,13 +49,13 @@ FailureCause RunTimeFailureCause(SerialError error, const PortDetails& details) 
     const std::string gone = "串口设备已断开（适配器被拔出或设备掉线）";
     switch (error) {
         case SerialError::DeviceGone:
-            return {gone, details.path +
+            return {gone, Shown(details.path) +
                               " went away while open (adapter unplugged or device "
                               "gone); the port was closed"};
         case SerialError::ReadFailed:
-            return {gone, "reading " + details.path + " failed; the port was closed"};
+            return {gone, "reading " + Shown(details.path) + " failed; the port was closed"};
         case SerialError::WriteFailed:
-            return {gone, "writing to " + details.path + " failed; the port was closed"};
+            return {gone, "writing to " + Shown(details.path) + " failed; the port was closed"};
         default:
             return {};
     }

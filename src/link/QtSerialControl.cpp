@@ -1,11 +1,13 @@
 #include "link/QtSerialControl.h"
 
 #include <QSerialPortInfo>
+#include <cerrno>
 
 #include "link/ByIdLinks.h"
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -13,17 +15,28 @@
 namespace rtu {
 namespace {
 
+// What this user may do with a port's device file.
+enum class PathAccess : std::uint8_t { ReadWrite, Refused, Missing };
+
 // QSerialPort's error codes, mapped to the link's in this one place.
 //
-// Opening: Qt reports both "no rights on the device" and "the device is locked or held for
-// exclusive use by another program" as PermissionError. The two are told apart by whether this
-// user may read and write the device file at all.
-SerialError OpenFailure(QSerialPort::SerialPortError error, bool mayReadAndWrite) {
+// Opening: Qt reports "no rights on the device", "the device is locked or held for exclusive use
+// by another program" and "the lock file could not be made" (a name too long for one) all as
+// PermissionError. They are told apart by what this user may do with the device file.
+SerialError OpenFailure(QSerialPort::SerialPortError error, PathAccess access) {
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
             return SerialError::NotFound;
         case QSerialPort::PermissionError:
-            return mayReadAndWrite ? SerialError::Busy : SerialError::PermissionDenied;
+            switch (access) {
+                case PathAccess::ReadWrite:
+                    return SerialError::Busy;
+                case PathAccess::Refused:
+                    return SerialError::PermissionDenied;
+                case PathAccess::Missing:
+                    return SerialError::NotFound;
+            }
+            return SerialError::OpenFailed;
         case QSerialPort::OpenError:
             return SerialError::Busy;  // open in this control already
         default:
@@ -46,13 +59,36 @@ SerialError RunTimeFailure(QSerialPort::SerialPortError error) {
     }
 }
 
-bool MayReadAndWrite(const std::string& path) {
+// QSerialPort reports ReadError whenever a read notification finds nothing to read. That also
+// happens on a working line: a request discards the kernel's input while the notification of
+// bytes that just arrived is still pending (a timer tick and the port ready in the same round of
+// the event loop), and the read then returns nothing. Only a line that has hung up has gone.
+bool HasHungUp(const QSerialPort& port) {
 #ifdef Q_OS_UNIX
-    return ::access(path.c_str(), R_OK | W_OK) == 0;
+    pollfd line{};
+    line.fd = static_cast<int>(port.handle());
+    line.events = POLLIN;
+    if (::poll(&line, 1, 0) < 0) {
+        return true;
+    }
+    return (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    (void)port;
+    return true;
+#endif
+}
+
+PathAccess AccessTo(const std::string& path) {
+#ifdef Q_OS_UNIX
+    if (::access(path.c_str(), R_OK | W_OK) == 0) {
+        return PathAccess::ReadWrite;
+    }
+    return errno == EACCES || errno == EPERM || errno == EROFS ? PathAccess::Refused
+                                                               : PathAccess::Missing;
 #else
     // Windows refuses a port that another program holds with "access denied".
     (void)path;
-    return true;
+    return PathAccess::ReadWrite;
 #endif
 }
 
@@ -174,7 +210,7 @@ SerialError QtSerialControl::Open() {
     const bool opened = port_.open(QIODevice::ReadWrite);
     opening_ = false;
     if (!opened) {
-        const SerialError error = OpenFailure(port_.error(), MayReadAndWrite(SelectedPath()));
+        const SerialError error = OpenFailure(port_.error(), AccessTo(SelectedPath()));
         port_.clearError();
         return error;
     }
@@ -232,6 +268,10 @@ void QtSerialControl::OnPortError(QSerialPort::SerialPortError error) {
     // adapter repeats ResourceError: the listener hears the first one only, and is expected to
     // close the port in response.
     if (errorReported_) {
+        return;
+    }
+    if (error == QSerialPort::ReadError && !HasHungUp(port_)) {
+        port_.clearError();  // an empty read on a live line: the read notification stays on
         return;
     }
     errorReported_ = true;

@@ -35,15 +35,16 @@ class Device {
 public:
     Device() {
         server_.SetLog([this](std::string_view line) {
-            // "12.345678 rx 00 03 ...": requests are "rx", replies "tx".
+            // "12.345678 rx 00 03 ... ok": requests are "rx" with their verdict, replies "tx".
             const auto space = line.find(' ');
             const std::string_view rest = line.substr(space + 1);
             if (rest.starts_with("tx 00 10") && spoilAfterWrite_.exchange(false)) {
                 server_.SetRegister(5, 0);  // the device loses the work mode it just took
             }
             if (rest.starts_with("rx ")) {
+                const std::string_view frame = rest.substr(3, rest.rfind(' ') - 3);
                 const std::lock_guard lock(mutex_);
-                requests_.emplace_back(rest.substr(3));
+                requests_.emplace_back(frame);
             }
         });
         server_.Start();

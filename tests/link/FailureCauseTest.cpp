@@ -38,4 +38,17 @@ TEST(FailureCause, KnownOnlyForTheFailuresItCanExplain) {
               std::string::npos);
 }
 
+// A name pasted into the port chooser can be any length; the message and the log line cannot.
+TEST(FailureCause, AVeryLongPathIsShortenedInBothLines) {
+    rtu::PortDetails pasted;
+    pasted.path = "/dev/" + std::string(100'000, '7');
+    for (const rtu::FailureCause& cause :
+         {rtu::OpenFailureCause(SerialError::NotFound, pasted), rtu::PermissionHint(pasted),
+          rtu::RunTimeFailureCause(SerialError::DeviceGone, pasted)}) {
+        EXPECT_LT(cause.operatorLine.size(), 200u);
+        EXPECT_LT(cause.engineerLine.size(), 200u);
+        EXPECT_NE(cause.engineerLine.find("/dev/777"), std::string::npos);
+    }
+}
+
 }  // namespace

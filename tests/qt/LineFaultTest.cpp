@@ -178,7 +178,7 @@ TEST_F(LineFaults, ADeviceVanishingMidReplyIsReportedOnceWithoutABusyLoop) {
     EXPECT_LT(cpuShare, 0.3) << "the program keeps a core busy after the port died";
 
     ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
-    EXPECT_EQ(messages_.shown.front().text, "串口错误");
+    EXPECT_EQ(messages_.shown.front().text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
     ExpectClosedWindow();
 }
 
@@ -207,8 +207,8 @@ TEST_F(LineFaults, FiftyQuickOpenCloseCyclesLeaveTheWindowUsable) {
 }
 
 // 100 000 characters pasted into a field and into the port chooser: the save is refused on that
-// field and nothing reaches the device, the open is refused with "串口错误", and the window
-// answers at once throughout.
+// field and nothing reaches the device, the open is refused with "串口错误" and a short cause,
+// and the window answers at once throughout.
 TEST_F(LineFaults, AHundredThousandCharacterPasteIsRefusedQuickly) {
     const QString huge = QString("1234567890").repeated(10'000);
     ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
@@ -227,7 +227,7 @@ TEST_F(LineFaults, AHundredThousandCharacterPasteIsRefusedQuickly) {
     ASSERT_NO_FATAL_FAILURE(Paste(Combo1, huge));
     Click(Command1);
     ASSERT_TRUE(WaitFor([&] { return messages_.shown.size() == 2; }, kReactionDeadlineMs));
-    EXPECT_EQ(messages_.shown.back().text, "串口错误");
+    EXPECT_EQ(messages_.shown.back().text, "串口错误\n找不到该串口");
     ExpectClosedWindow();
     RecordProperty("paste_ms", static_cast<int>(took.elapsed()));
     EXPECT_LT(took.elapsed(), 10'000);
