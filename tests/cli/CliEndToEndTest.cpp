@@ -11,8 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <atomic>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -164,6 +166,7 @@ TEST(CliEndToEnd, ARefusedValueNamesItsKeyAndPutsNothingOnTheLine) {
         {{"save", file.fileName(), "WorkMode=1"}, "CurrentUpperLimit"},
         {{"save", "/nonexistent/cfg.json"}, "cfg.json"},
         {{"preset", "2147483648"}, "PresetPosition"},
+        {{"read", "--trace", "/nonexistent/trace.log"}, "trace.log"},
     };
     Device device;
     const auto before = device.Registers(0, 21);
@@ -269,6 +272,27 @@ TEST(CliEndToEnd, WatchPrintsThePositionEvery200Ms) {
     EXPECT_EQ(run.out, "777\n777\n777\n");
     EXPECT_GE(run.elapsedMs, 400);
     EXPECT_EQ(device.Requests().size(), 3u);
+}
+
+// The trace names the port, then each request as the device logged it and each answer with its
+// verdict, and ends with the close.
+TEST(CliEndToEnd, TheTraceShowsEveryFrameOfAPreset) {
+    Device device;
+    QTemporaryDir dir;
+    const QString tracePath = dir.filePath("trace.log");
+    const Finished run = Cli({"preset", "--port", device.Path(), "--trace", tracePath, "100000"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    std::ifstream in(tracePath.toStdString());
+    std::vector<std::string> events;
+    for (std::string line; std::getline(in, line);) {
+        events.push_back(line.substr(line.find(' ') + 1));  // without the time stamp
+    }
+    const std::string preset = "00 10 00 13 00 02 04 00 01 86 A0 85 92";
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"open " + device.Path().toStdString(), "tx " + preset,
+                                        "rx 00 10 00 13 00 02 B1 DC ok", "close"}));
+    EXPECT_EQ(device.Requests(), std::vector<std::string>{preset});
 }
 
 }  // namespace

@@ -18,15 +18,15 @@ constexpr std::size_t kWriteReplyLength = 8;
 }  // namespace
 
 Exchange::Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait,
-                   const LinkSettings& link)
-    : serial_(serial), wait_(wait), link_(link), framer_(serial, timer1, *this) {}
+                   const LinkSettings& link, rtu::TrafficTrace* trace)
+    : serial_(serial), wait_(wait), link_(link), framer_(serial, timer1, *this, trace) {}
 
 Outcome Exchange::Ask(std::span<const std::uint8_t> request) {
     requestLength_ = AddressedFrame(request, link_.address, request_).size();
     const auto frame = std::span(request_).first(requestLength_);
     for (int attempt = 0; attempt <= link_.retries; ++attempt) {
         waiting_ = Waiting::Reply;
-        if (rtu::SendFrame(serial_, frame) != rtu::SendResult::Sent) {
+        if (rtu::SendFrame(serial_, frame, framer_) != rtu::SendResult::Sent) {
             portError_ = rtu::SerialError::WriteFailed;
         }
         if (portError_ == rtu::SerialError::None) {

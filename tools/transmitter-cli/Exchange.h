@@ -8,6 +8,7 @@
 #include "link/FrameTable.h"
 #include "link/ReplyFramer.h"
 #include "link/SerialControl.h"
+#include "link/TrafficTrace.h"
 #include "ui/Timer.h"
 
 namespace cli {
@@ -27,14 +28,17 @@ enum class Outcome : std::uint8_t {
 };
 
 // One request at a time, and its answer, over the window's link: the request goes out with
-// SendFrame, replies are framed by 50 ms of silence (Timer1) and accepted by their checksum, as
-// in the window. Unlike the window, it pairs the reply with its request: a reply counts as the
-// answer only when it comes from the addressed slave with the request's function and the length
-// that function gives (a read: 5 bytes plus two per register; a write: 8 bytes naming the same
-// registers; an exception: 5 bytes). Anything else is passed over and the wait goes on.
+// SendFrame, replies are framed by 50 ms of silence (Timer1), rid of an echoing adapter's echo
+// and accepted by their checksum, as in the window. Unlike the window, it pairs the reply with its
+// request: a reply counts as the answer only when it comes from the addressed slave with the
+// request's function and the length that function gives (a read: 5 bytes plus two per register; a
+// write: 8 bytes naming the same registers; an exception: 5 bytes). Anything else is passed over
+// and the wait goes on.
 class Exchange : public rtu::ReplyHandler, public rtu::SerialListener {
 public:
-    Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait, const LinkSettings& link);
+    // `trace`, when given, hears every frame sent and every reply gathered, as in the window.
+    Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait, const LinkSettings& link,
+             rtu::TrafficTrace* trace = nullptr);
 
     // Timer1's tick: the 50 ms of silence after a reply have passed.
     void Timer1_Timer() { framer_.Timer1_Timer(); }

@@ -29,6 +29,7 @@ Options:
   --retries N       further attempts after a request gets no answer, 0..100 (default 2)
   --no-verify       save: do not read the registers back
   --count N         watch: stop after N readings
+  --trace FILE      append every frame sent and received to FILE (- for standard error)
   --help, --version
 
 Exit status: 0 done; 1 the port could not be opened, the device did not answer, refused a
@@ -100,7 +101,7 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
             continue;
         }
         if (name != "--port" && name != "--address" && name != "--timeout-ms" &&
-            name != "--retries" && name != "--count") {
+            name != "--retries" && name != "--count" && name != "--trace") {
             error = "unknown option " + std::string(name);
             return std::nullopt;
         }
@@ -124,6 +125,12 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
             options.port = *value;
             if (options.port.empty()) {
                 error = "--port needs a port name";
+                return std::nullopt;
+            }
+        } else if (name == "--trace") {
+            options.trace = *value;
+            if (options.trace.empty()) {
+                error = "--trace needs a file name";
                 return std::nullopt;
             }
         } else if (name == "--address") {

@@ -23,6 +23,7 @@ struct Options {
     bool verify = true;                    // save: read back and compare
     std::string position;                  // preset: the position, as given
     std::optional<std::int64_t> count;     // watch: stop after this many readings
+    std::string trace;  // the traffic trace's file, "-" for stderr; none if empty
 };
 
 // The command line without the program's name. Returns the options, or in `error` what is wrong

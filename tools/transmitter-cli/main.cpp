@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "app/QtTimer.h"
 #include "link/PortName.h"
 #include "link/QtSerialControl.h"
+#include "link/TraceWriter.h"
 
 namespace {
 
@@ -121,6 +123,16 @@ int main(int argc, char* argv[]) {
             break;
     }
 
+    // Opened before the port: a trace that cannot be written is a usage error, found at once.
+    std::unique_ptr<rtu::TraceWriter> trace;
+    if (!options->trace.empty()) {
+        std::string reason;
+        trace = rtu::TraceWriter::Open(options->trace, reason);
+        if (!trace) {
+            return Refuse("cannot write the trace file " + options->trace + ": " + reason);
+        }
+    }
+
     const auto path = rtu::PortToOpen(options->port, rtu::kHostPortNaming);
     if (!path) {
         return Refuse("\"" + options->port + "\" names no port");
@@ -129,14 +141,20 @@ int main(int argc, char* argv[]) {
     serial.SelectPort(*path);
     serial.SetLineSettings(rtu::kLineSettings);
     if (const rtu::SerialError opened = serial.Open(); opened != rtu::SerialError::None) {
-        std::cerr << "transmitter-cli: " << serial.SelectedPath() << ": " << OpenFailure(opened)
-                  << "\n";
+        const std::string failure = serial.SelectedPath() + ": " + OpenFailure(opened);
+        if (trace) {
+            trace->Error(rtu::ErrorWords(opened));
+        }
+        std::cerr << "transmitter-cli: " << failure << "\n";
         return cli::kDeviceFailed;
+    }
+    if (trace) {
+        trace->Open(serial.SelectedPath());
     }
 
     app::QtTimer timer1(kSilenceMs);
     cli::QtWait wait;
-    cli::Exchange exchange(serial, timer1, wait, options->link);
+    cli::Exchange exchange(serial, timer1, wait, options->link, trace.get());
     timer1.OnTick([&exchange] { exchange.Timer1_Timer(); });
     serial.SetListener(&exchange);
 
@@ -159,6 +177,12 @@ int main(int argc, char* argv[]) {
             break;
     }
     serial.SetListener(nullptr);
+    if (trace && exchange.PortError() != rtu::SerialError::None) {
+        trace->Error(rtu::ErrorWords(exchange.PortError()));
+    }
     serial.Close();
+    if (trace) {
+        trace->Close();
+    }
     return status;
 }
