@@ -79,3 +79,29 @@ for name, frame in zip(["position", "config", "status", "version"], READS):
 write("sim", "save", b"\x00" + burst(SAVE) + burst(READS[1]))
 write("sim", "preset", b"\x00" + burst(PRESET) + burst(READS[0]))
 write("sim", "faults", bytes([0x83, 5, 0, 2, 8]) + burst(READS[1]) + burst(READS[0]))
+
+# --- cli: the JSON that read prints, a zero byte, then KEY=VALUE pairs (or arguments) by lines.
+READ_JSON = """{
+  "CommAddress": 1,
+  "BaudRate": "115200",
+  "Parity": "无校验",
+  "Protocol": "MODBUS",
+  "TurnCountMode": "多圈",
+  "WorkMode": "往复",
+  "RotationDirection": "顺时针",
+  "ResolutionPerTurn": 3600,
+  "GearSelection": null,
+  "CurrentUpperLimit": 3276,
+  "CurrentLowerLimit": 0,
+  "CycleValue": 4096,
+  "ReciprocationValue": 4096,
+  "UpperLimitPosition": 4096,
+  "LowerLimitPosition": 0,
+  "PresetPosition": 100000,
+  "CurrentPosition": 123456,
+  "Status": "Pass",
+  "FirmwareVersion": "Ver0258"
+}"""
+write("cli", "read_output", (READ_JSON + "\0WorkMode=测速\nCycleValue=2147483647").encode())
+write("cli", "pairs", "{}\0BaudRate=2\nParity=奇校验\nCommAddress= +7 \nResolutionPerTurn=65536".encode())
+write("cli", "command_line", b"\0save\n--port\nttyUSB0\ncfg.json\nWorkMode=1\n--no-verify\n--trace\n-")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package: a Release build without the tests in build-package/ (or
-# $PACKAGE_BUILD_DIR), installed under /usr and packed by CPack.
+# Builds the Debian package: a Release build without the tests in build-package/ (or a Release
+# build in $PACKAGE_BUILD_DIR), installed under /usr and packed by CPack.
 #
 #   scripts/package.sh           builds transmitter-config_VERSION-1_ARCH.deb and prints its path
 #   scripts/package.sh --check   then installs it on this machine with apt-get, as on a fresh
@@ -27,8 +27,14 @@ case "${1:-}" in
 esac
 
 "$ROOT/scripts/deps.sh"
+# A build directory of its own leaves the tests out. One given in PACKAGE_BUILD_DIR keeps them
+# as they are: CI packs the Release build its tests just ran on, instead of building again.
+testing=()
+if [[ -z "${PACKAGE_BUILD_DIR:-}" ]]; then
+    testing=(-DBUILD_TESTING=OFF)
+fi
 BUILD_DIR="$BUILD_DIR" BUILD_TYPE=Release "$ROOT/scripts/build.sh" \
-    -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF
+    -DCMAKE_INSTALL_PREFIX=/usr "${testing[@]}"
 rm -f "$BUILD_DIR"/"$PACKAGE"_*.deb
 (cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
 debs=("$BUILD_DIR"/"$PACKAGE"_*.deb)

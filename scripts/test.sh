@@ -46,6 +46,6 @@ if ((ALL)); then
     # -O1 without debug information: sanitizer reports still name the functions, and the
     # build is about half as long.
     stage "tests under ASan+UBSan" suite "$ROOT/build-asan" -DSANITIZE=address,undefined \
-        -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS=-O1
+        -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS=-O1 -DBUILD_BENCH=OFF
     stage "fuzz targets, 30 s each" env FUZZ_JOBS=2 "$ROOT/scripts/fuzz.sh" all 30
 fi

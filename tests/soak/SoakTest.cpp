@@ -45,8 +45,7 @@ sim::Scope AnyScope(Rng& rng) {
 }
 
 // One kind of fault: what switching it on does to the device's fault switches (applied anew on
-// every change, from the rows that are on) or to its registers. A row is one line; an echoed
-// request is one more row once the device can echo.
+// every change, from the rows that are on) or to its registers. A row is one line.
 struct FaultRow {
     const char* name;
     void (*on)(sim::Faults&, Rng&);
@@ -75,6 +74,7 @@ const FaultRow kFaults[] = {
      },
      nullptr},
     {"glued reply", [](sim::Faults& f, Rng&) { f.glue = true; }, nullptr},
+    {"echoed request", [](sim::Faults& f, Rng&) { f.echo = true; }, nullptr},
     {"noise",
      [](sim::Faults& f, Rng& r) {
          f.noiseBytes = static_cast<std::size_t>(Uniform(r, 1, 64));
