@@ -58,12 +58,8 @@ std::optional<Refusal> Assign(ConfigValues& values, std::string_view key, std::s
                                      : k.kind == KeyKind::Number16
                                          ? "a whole number from 0 to 65535"
                                          : "a whole number from 0 to 2147483647";
-        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "\"" + string.
-        std::string reason = "\"";
-        reason.append(text);
-        reason += "\" is refused: expected ";
-        reason += expected;
-        return Refusal{std::string(key), reason};
+        return Refusal{std::string(key),
+                       "\"" + std::string(text) + "\" is refused: expected " + expected};
     }
     values[*index] = value;
     return std::nullopt;
