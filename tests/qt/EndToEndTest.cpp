@@ -1,10 +1,5 @@
-// The whole program as the operator uses it: the real window, its real timers and QSerialPort,
-// talking over a pseudo-terminal to the simulated transmitter served in this process. The test
-// owns the simulator, so it can turn the shaft, inject faults, read back registers and pull the
-// device away while the port is open.
-//
-// Everything runs in real time. Waits poll for a condition with a generous deadline, so a loaded
-// machine makes a test slower, not red; only the load timeout is measured against the clock.
+// The whole program as the operator uses it, in real time (see RealWindowTest.h); only the load
+// timeout is measured against the clock.
 
 #include <gtest/gtest.h>
 
@@ -25,21 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "MessageWatch.h"
-#include "app/Application.h"
+#include "RealWindowTest.h"
 #include "sim/Faults.h"
-#include "sim/PtyServer.h"
 #include "sim/Transmitter.h"
 
 namespace {
 
 using enum ui::Widget;
 
-// A device that answers at once is loaded about 0.7 s after the open; a busy machine gets more
-// time, except in the test that measures the load.
-constexpr int kLoadDeadlineMs = 5000;
-// Anything the window should show within a few polling periods.
-constexpr int kReactionDeadlineMs = 3000;
 // How long a test keeps watching for a message that must not be repeated.
 constexpr int kQuietSpanMs = 1000;
 
@@ -52,65 +40,17 @@ std::optional<std::int64_t> NumberIn(const std::string& text) {
     return value;
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public RealWindowTest {
 protected:
-    void SetUp() override {
-        device_.Start();
-        app::CommandLine line;
-        line.port = device_.Path();
-        application_ = std::make_unique<app::Application>(line);
-        application_->Start();
-        ASSERT_EQ(Window().Text(Combo1), device_.Path());
-    }
-
-    void TearDown() override {
-        // The program closes its port before the simulator removes the pseudo-terminal.
-        application_.reset();
-        device_.Stop();
-    }
-
-    ui::Form1Window& Window() { return application_->Window(); }
-
-    // A left click on the button, as the operator gives it: a disabled button ignores it.
-    void Click(ui::Widget button) {
-        auto* widget = qobject_cast<QPushButton*>(Window().QtWidget(button));
-        ASSERT_NE(widget, nullptr) << ui::NameOf(button);
-        ASSERT_TRUE(widget->isEnabled()) << ui::NameOf(button) << " is disabled";
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
-
     // Replaces the text of a text box or of a list's edit field by typing.
     void Type(ui::Widget field, const QString& text) {
-        QWidget* widget = Window().QtWidget(field);
-        auto* edit = qobject_cast<QLineEdit*>(widget);
-        if (auto* list = qobject_cast<QComboBox*>(widget)) {
-            edit = list->lineEdit();
-        }
+        QLineEdit* edit = EditOf(field);
         ASSERT_NE(edit, nullptr) << ui::NameOf(field);
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, text);
         ASSERT_EQ(edit->text(), text);
-    }
-
-    bool WaitFor(const std::function<bool()>& condition, int deadlineMs) {
-        return QTest::qWaitFor(condition, deadlineMs);
-    }
-
-    // Opens the port and waits until this connection's load sequence has ended with the
-    // version read: opening disables the commands and marks the version unread, so a window left
-    // over from an earlier connection does not pass.
-    void OpenAndLoad() {
-        Click(Command1);
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                return application_->Logic().VersionPending() == 0 &&
-                       Window().IsEnabled(Command3) && Window().Text(Label20) == "Ver0258";
-            },
-            kLoadDeadlineMs))
-            << "status line: " << Window().Text(Label18) << ", version: " << Window().Text(Label20)
-            << ", messages: " << messages_.Texts();
     }
 
     // The number in Text10; -1 when it holds anything else.
@@ -121,20 +61,6 @@ protected:
         device_.Update([&](sim::Transmitter& t) { position = t.Position(); });
         return position;
     }
-
-    void ExpectClosedWindow() {
-        EXPECT_EQ(Window().Text(Command1), "打开串口");
-        EXPECT_EQ(Window().Text(Label18), "串口关闭");
-        EXPECT_TRUE(Window().IsEnabled(Combo1));
-        for (ui::Widget w : {Command2, Command3, Command4, Command5}) {
-            EXPECT_FALSE(Window().IsEnabled(w)) << ui::NameOf(w);
-        }
-        EXPECT_EQ(application_->Logic().PollState(), 0);
-    }
-
-    sim::PtyServer device_;
-    MessageWatch messages_;
-    std::unique_ptr<app::Application> application_;
 };
 
 // Opening fills the window from the device (values that differ from the window's defaults),

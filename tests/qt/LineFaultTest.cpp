@@ -20,18 +20,13 @@
 #include <memory>
 #include <thread>
 
-#include "MessageWatch.h"
-#include "app/Application.h"
+#include "RealWindowTest.h"
 #include "sim/Faults.h"
-#include "sim/PtyServer.h"
 #include "sim/Transmitter.h"
 
 namespace {
 
 using enum ui::Widget;
-
-constexpr int kLoadDeadlineMs = 5000;
-constexpr int kReactionDeadlineMs = 3000;
 
 // CPU time this process has used, user and system, in milliseconds.
 double CpuMs() {
@@ -47,38 +42,8 @@ std::size_t OpenFileDescriptors() {
                                                   std::filesystem::directory_iterator()));
 }
 
-class LineFaults : public ::testing::Test {
+class LineFaults : public RealWindowTest {
 protected:
-    void SetUp() override {
-        device_.Start();
-        app::CommandLine line;
-        line.port = device_.Path();
-        application_ = std::make_unique<app::Application>(line);
-        application_->Start();
-    }
-
-    void TearDown() override {
-        application_.reset();
-        device_.Stop();
-    }
-
-    ui::Form1Window& Window() { return application_->Window(); }
-
-    void Click(ui::Widget button) {
-        auto* widget = qobject_cast<QPushButton*>(Window().QtWidget(button));
-        ASSERT_NE(widget, nullptr);
-        ASSERT_TRUE(widget->isEnabled()) << ui::NameOf(button) << " is disabled";
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
-
-    QLineEdit* EditOf(ui::Widget field) {
-        QWidget* widget = Window().QtWidget(field);
-        if (auto* list = qobject_cast<QComboBox*>(widget)) {
-            return list->lineEdit();
-        }
-        return qobject_cast<QLineEdit*>(widget);
-    }
-
     // The operator selects all of the field and pastes `text` over it.
     void Paste(ui::Widget field, const QString& text) {
         QLineEdit* edit = EditOf(field);
@@ -88,39 +53,12 @@ protected:
         edit->insert(text);
     }
 
-    bool WaitFor(const std::function<bool()>& condition, int deadlineMs) {
-        return QTest::qWaitFor(condition, deadlineMs);
-    }
-
-    void OpenAndLoad() {
-        Click(Command1);
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                return application_->Logic().VersionPending() == 0 &&
-                       Window().IsEnabled(Command3) && Window().Text(Label20) == "Ver0258";
-            },
-            kLoadDeadlineMs))
-            << "status line: " << Window().Text(Label18) << ", messages: " << messages_.Texts();
-    }
-
     // Moves the device's shaft to `position` and waits until the window shows it: polling works.
     bool ShowsPosition(std::uint32_t position) {
         device_.Update([&](sim::Transmitter& t) { t.SetPosition(position); });
         return WaitFor([&] { return Window().Text(Text10) == std::to_string(position); },
                        kReactionDeadlineMs);
     }
-
-    void ExpectClosedWindow() {
-        EXPECT_EQ(Window().Text(Command1), "打开串口");
-        EXPECT_EQ(Window().Text(Label18), "串口关闭");
-        EXPECT_TRUE(Window().IsEnabled(Combo1));
-        EXPECT_FALSE(Window().IsEnabled(Command3));
-        EXPECT_EQ(application_->Logic().PollState(), 0);
-    }
-
-    sim::PtyServer device_;
-    MessageWatch messages_;
-    std::unique_ptr<app::Application> application_;
 };
 
 // Garbage floods the line for a second and a half, ten times faster than 115200 baud could carry
