@@ -143,9 +143,9 @@ class Sim:
             out.append((t, fields[1].lower(), data))
         return out
 
-    def calibrate(self, probes=7):
+    def calibrate(self, probes=12):
         """Offset of the simulator's log clock from CLOCK_MONOTONIC, by writing requests at known
-        times. The pty's own latency is in the offset, and so cancels from the measured times."""
+        times. The pty's least latency is in the offset, and so cancels from the measured times."""
         fd = os.open(self.path, os.O_RDWR | os.O_NOCTTY)
         tty.setraw(fd)
         sent = []
@@ -162,7 +162,9 @@ class Sim:
         received = received[-probes:]
         if len(received) != probes:
             raise SystemExit("bench: the simulator did not log the calibration requests")
-        self.offset = statistics.median(r - s for r, s in zip(received, sent))
+        # A probe's latency is never negative, and load only adds to it: the least difference
+        # is the best estimate.
+        self.offset = min(r - s for r, s in zip(received, sent))
 
     def to_monotonic(self, t):
         return t - self.offset
