@@ -161,8 +161,10 @@ QtSerialControl::~QtSerialControl() {
 }
 
 std::vector<std::string> QtSerialControl::SystemPortNames() const {
+    knownPorts_ = QSerialPortInfo::availablePorts();
+    probed_ = true;
     std::vector<std::string> names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    for (const QSerialPortInfo& info : knownPorts_) {
         names.push_back(info.portName().toStdString());
     }
     return names;
@@ -174,7 +176,7 @@ PortDetails QtSerialControl::DetailsOf(std::string_view name) const {
     if (const PortAliases::Alias* alias = aliases_.Find(name)) {
         details.description = alias->description;
     } else {
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        for (const QSerialPortInfo& info : KnownPorts()) {
             if (info.systemLocation().toStdString() == details.path) {
                 details.description = info.description().toStdString();
                 details.manufacturer = info.manufacturer().toStdString();
@@ -186,6 +188,14 @@ PortDetails QtSerialControl::DetailsOf(std::string_view name) const {
     details.byIdLinks = ByIdLinks(kSerialByIdDirectory, details.path);
     details.group = OwningGroup(details.path);
     return details;
+}
+
+const QList<QSerialPortInfo>& QtSerialControl::KnownPorts() const {
+    if (!probed_) {
+        knownPorts_ = QSerialPortInfo::availablePorts();
+        probed_ = true;
+    }
+    return knownPorts_;
 }
 
 void QtSerialControl::SelectPort(std::string_view name) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include "link/PortAliases.h"
 #include "link/SerialControl.h"
@@ -44,10 +46,15 @@ public:
 
 private:
     void OnPortError(QSerialPort::SerialPortError error);
+    const QList<QSerialPortInfo>& KnownPorts() const;
 
     QSerialPort port_;
     std::string selected_;  // resolved: a system name or a device path
     PortAliases aliases_;
+    // What the system reported at the last probe. Listing the ports walks every tty the system
+    // has, so the details of each listed port (its tooltip) are taken from here, not probed again.
+    mutable QList<QSerialPortInfo> knownPorts_;
+    mutable bool probed_ = false;
     SerialListener* listener_ = nullptr;
     LineSettings settings_ = kLineSettings;
     bool opening_ = false;

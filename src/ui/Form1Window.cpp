@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -149,8 +150,18 @@ void RegisterSongtiSubstitutes() {
                                 QStringLiteral("Source Han Serif SC"),
                                 QStringLiteral("Noto Sans CJK SC"),
                                 QStringLiteral("WenQuanYi Zen Hei")};
-    QFont::insertSubstitutions(kSongti, QStringList{kSimSun} + fallbacks);
-    QFont::insertSubstitutions(kSimSun, QStringList{kSongti} + fallbacks);
+    // Only the faces this machine has: each missing one would cost a fontconfig search every
+    // time a font is resolved.
+    const QStringList installed = QFontDatabase::families();
+    QStringList faces;
+    for (const QString& face : QStringList{kSimSun} + fallbacks) {
+        if (installed.contains(face, Qt::CaseInsensitive)) {
+            faces.append(face);
+        }
+    }
+    QFont::insertSubstitutions(kSongti, faces);
+    faces.removeAll(kSimSun);
+    QFont::insertSubstitutions(kSimSun, QStringList{kSongti} + faces);
 }
 
 Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
