@@ -27,11 +27,12 @@ case "${1:-}" in
 esac
 
 "$ROOT/scripts/deps.sh"
-# A build directory of its own leaves the tests out. One given in PACKAGE_BUILD_DIR keeps them
-# as they are: CI packs the Release build its tests just ran on, instead of building again.
+# A build directory of its own leaves the tests and the benchmark out. One given in
+# PACKAGE_BUILD_DIR keeps them as they are: CI packs the Release build its tests just ran on,
+# instead of building again.
 testing=()
 if [[ -z "${PACKAGE_BUILD_DIR:-}" ]]; then
-    testing=(-DBUILD_TESTING=OFF)
+    testing=(-DBUILD_TESTING=OFF -DBUILD_BENCH=OFF)
 fi
 BUILD_DIR="$BUILD_DIR" BUILD_TYPE=Release "$ROOT/scripts/build.sh" \
     -DCMAKE_INSTALL_PREFIX=/usr "${testing[@]}"
