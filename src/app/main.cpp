@@ -8,6 +8,7 @@
 #include "ProgramVersion.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/QtEventLoop.h"
 #include "link/TraceWriter.h"
 #include "ui/AppIcon.h"
 #include "ui/Widget.h"
@@ -31,6 +32,7 @@ app::CommandLine ReadCommandLine(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    app::UseQtEventLoop();
     const app::CommandLine commandLine = ReadCommandLine(argc, argv);
     if (commandLine.help) {
         std::fputs(commandLine.helpText.c_str(), stdout);
