@@ -58,14 +58,19 @@ void Application::Start() {
 }
 
 void Application::OfferPortFirst(const std::string& port) {
+    PutFirst(port);
+    (void)window_.SetSelectedIndex(Widget::Combo1, 0);
+}
+
+void Application::PutFirst(const std::string& port) {
     std::vector<std::string> others = window_.Items(Widget::Combo1);
     std::erase(others, port);
+    // Emptying the list also drops the selection and the text.
     window_.ClearItems(Widget::Combo1);
     window_.AddItem(Widget::Combo1, port);
     for (const std::string& item : others) {
         window_.AddItem(Widget::Combo1, item);
     }
-    (void)window_.SetSelectedIndex(Widget::Combo1, 0);
 }
 
 void Application::Combo1DropDown() {
@@ -80,14 +85,7 @@ void Application::Combo1DropDown() {
     if (port_.empty()) {
         return;
     }
-    std::vector<std::string> others = window_.Items(Widget::Combo1);
-    std::erase(others, port_);
-    // Emptying the list also drops the selection and the text.
-    window_.ClearItems(Widget::Combo1);
-    window_.AddItem(Widget::Combo1, port_);
-    for (const std::string& item : others) {
-        window_.AddItem(Widget::Combo1, item);
-    }
+    PutFirst(port_);
     const std::vector<std::string> items = window_.Items(Widget::Combo1);
     const auto entry = std::find(items.begin(), items.end(), text);
     if (picked && entry != items.end()) {

@@ -37,6 +37,8 @@ public:
 private:
     // Puts the port first in Combo1 (once) and selects it.
     void OfferPortFirst(const std::string& port);
+    // Rebuilds Combo1's list with `port` first and the others after it, in their order.
+    void PutFirst(const std::string& port);
     // Combo1's drop-down opens: the ports are probed again while the port is closed.
     void Combo1DropDown();
 
