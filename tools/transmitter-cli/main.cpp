@@ -19,6 +19,7 @@
 #include "ProgramVersion.h"
 #include "QtWait.h"
 #include "app/QtTimer.h"
+#include "link/FailureCause.h"
 #include "link/PortName.h"
 #include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
@@ -69,17 +70,12 @@ std::optional<cli::Refusal> ReadSaveInput(const cli::Options& options, cli::Conf
     return cli::ParseAssignments(options.assignments, changes);
 }
 
-std::string OpenFailure(rtu::SerialError error) {
-    switch (error) {
-        case rtu::SerialError::NotFound:
-            return "no such port";
-        case rtu::SerialError::PermissionDenied:
-            return "permission denied (is the user in the dialout group?)";
-        case rtu::SerialError::Busy:
-            return "the port is in use by another program";
-        default:
-            return "the port could not be opened";
-    }
+// The window's own words for a port that would not open (the group to join when permission is
+// missing), or the path and "cannot be opened" where the cause is not known.
+std::string OpenFailure(const rtu::QtSerialControl& serial, const std::string& port,
+                        rtu::SerialError error) {
+    const rtu::FailureCause cause = rtu::OpenFailureCause(error, serial.DetailsOf(port));
+    return cause.Known() ? cause.engineerLine : serial.SelectedPath() + " cannot be opened";
 }
 
 }  // namespace
@@ -141,11 +137,10 @@ int main(int argc, char* argv[]) {
     serial.SelectPort(*path);
     serial.SetLineSettings(rtu::kLineSettings);
     if (const rtu::SerialError opened = serial.Open(); opened != rtu::SerialError::None) {
-        const std::string failure = serial.SelectedPath() + ": " + OpenFailure(opened);
         if (trace) {
             trace->Error(rtu::ErrorWords(opened));
         }
-        std::cerr << "transmitter-cli: " << failure << "\n";
+        std::cerr << "transmitter-cli: " << OpenFailure(serial, *path, opened) << "\n";
         return cli::kDeviceFailed;
     }
     if (trace) {
