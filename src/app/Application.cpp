@@ -8,11 +8,13 @@ namespace app {
 
 using ui::Widget;
 
-Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trace)
+Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trace,
+                         std::future<QList<QSerialPortInfo>> portListing)
     : port_(commandLine.port),
       trace_(trace),
       form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::kHostPortNaming,
                     trace}) {
+    serial_.TakeFirstListing(std::move(portListing));
     timer1_.OnTick([this] { form_.Timer1_Timer(); });
     timer2_.OnTick([this] { form_.Timer2_Timer(); });
     timer3_.OnTick([this] { form_.Timer3_Timer(); });

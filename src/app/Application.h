@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,8 +23,10 @@ inline constexpr std::string_view kDemoPort = "SIM1";
 class Application {
 public:
     // Throws std::system_error in demo mode when no pseudo-terminal can be had. `trace`, when
-    // given, hears the port's traffic; it must outlive the application.
-    explicit Application(const CommandLine& commandLine, rtu::TrafficTrace* trace = nullptr);
+    // given, hears the port's traffic; it must outlive the application. `portListing`, when
+    // given, is the system's listing of its ports that the window's load takes.
+    explicit Application(const CommandLine& commandLine, rtu::TrafficTrace* trace = nullptr,
+                         std::future<QList<QSerialPortInfo>> portListing = {});
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

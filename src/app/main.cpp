@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -9,6 +10,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/QtEventLoop.h"
+#include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
 #include "ui/AppIcon.h"
 #include "ui/Widget.h"
@@ -61,6 +63,8 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // The ports are listed while the window system comes up.
+    std::future<QList<QSerialPortInfo>> portListing = rtu::ListPortsInBackground();
     QApplication qtApp(argc, argv);
     NameTheProgram();
     // The window's caption is the program's name: it titles the message boxes, and the window
@@ -72,7 +76,8 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<app::Application> application;
     try {
-        application = std::make_unique<app::Application>(commandLine, trace.get());
+        application =
+            std::make_unique<app::Application>(commandLine, trace.get(), std::move(portListing));
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "demo mode: no simulated transmitter: %s\n", e.what());
         return 1;

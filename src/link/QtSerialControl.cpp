@@ -2,6 +2,7 @@
 
 #include <QSerialPortInfo>
 #include <cerrno>
+#include <system_error>
 
 #include "link/ByIdLinks.h"
 
@@ -160,8 +161,23 @@ QtSerialControl::~QtSerialControl() {
     port_.close();
 }
 
+std::future<QList<QSerialPortInfo>> ListPortsInBackground() {
+    try {
+        return std::async(std::launch::async, [] { return QSerialPortInfo::availablePorts(); });
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
+QList<QSerialPortInfo> QtSerialControl::ListPorts() const {
+    if (firstListing_.valid()) {
+        return firstListing_.get();  // leaves the future empty: later probes list afresh
+    }
+    return QSerialPortInfo::availablePorts();
+}
+
 std::vector<std::string> QtSerialControl::SystemPortNames() const {
-    knownPorts_ = QSerialPortInfo::availablePorts();
+    knownPorts_ = ListPorts();
     probed_ = true;
     std::vector<std::string> names;
     for (const QSerialPortInfo& info : knownPorts_) {
@@ -192,7 +208,7 @@ PortDetails QtSerialControl::DetailsOf(std::string_view name) const {
 
 const QList<QSerialPortInfo>& QtSerialControl::KnownPorts() const {
     if (!probed_) {
-        knownPorts_ = QSerialPortInfo::availablePorts();
+        knownPorts_ = ListPorts();
         probed_ = true;
     }
     return knownPorts_;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <future>
 
 #include "link/PortAliases.h"
 #include "link/SerialControl.h"
@@ -14,6 +15,11 @@ namespace rtu {
 // burst of bytes that reaches the port; a run-time failure of the open port (write failure,
 // adapter pulled, other end of a pseudo-terminal closed) is reported once per open, however
 // often QSerialPort repeats it.
+// Lists the system's serial ports on a thread of its own. Walking every tty the system has takes
+// about 10 ms; started before the window system is brought up, it passes meanwhile. Returns no
+// listing when no thread can be had: the first probe then lists the ports itself.
+std::future<QList<QSerialPortInfo>> ListPortsInBackground();
+
 class QtSerialControl : public SerialControl {
 public:
     QtSerialControl();
@@ -34,6 +40,12 @@ public:
     void DiscardOutput() override;
     bool Write(std::span<const std::uint8_t> bytes) override;
 
+    // The listing the next probe takes instead of walking the ttys itself, once: the one started
+    // with the program. Later probes list the ports afresh.
+    void TakeFirstListing(std::future<QList<QSerialPortInfo>> listing) {
+        firstListing_ = std::move(listing);
+    }
+
     // The device file the selected port stands for: a path as given, a system name under /dev,
     // a short name's path.
     std::string SelectedPath() const;
@@ -47,6 +59,7 @@ public:
 private:
     void OnPortError(QSerialPort::SerialPortError error);
     const QList<QSerialPortInfo>& KnownPorts() const;
+    QList<QSerialPortInfo> ListPorts() const;
 
     QSerialPort port_;
     std::string selected_;  // resolved: a system name or a device path
@@ -55,6 +68,7 @@ private:
     // has, so the details of each listed port (its tooltip) are taken from here, not probed again.
     mutable QList<QSerialPortInfo> knownPorts_;
     mutable bool probed_ = false;
+    mutable std::future<QList<QSerialPortInfo>> firstListing_;
     SerialListener* listener_ = nullptr;
     LineSettings settings_ = kLineSettings;
     bool opening_ = false;

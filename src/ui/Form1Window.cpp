@@ -187,10 +187,20 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
 QWidget* Form1Window::CreateWidget(Widget widget) {
     const WidgetDefaults& d = DefaultsOf(widget);
     const Placement& p = PlacementOf(widget);
+    // Name, face and box come before the text: a line edit lays its text out as soon as it is
+    // set, and would otherwise do it twice, once in the application's default face.
+    const auto place = [&](QWidget* w) {
+        w->setObjectName(ToQt(d.name));
+        w->setFont(FontOf(p.font));
+        w->setGeometry(GeometryOf(p));
+        // Fixed sizes: a label whose text changes then asks its parent for no new layout.
+        w->setFixedSize(w->size());
+    };
     QWidget* w = nullptr;
     switch (d.kind) {
         case WidgetKind::Label: {
             auto* label = new QLabel(this);
+            place(label);
             label->setTextFormat(Qt::PlainText);
             label->setWordWrap(false);
             label->setFrameShape(QFrame::NoFrame);
@@ -205,6 +215,7 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
         }
         case WidgetKind::TextBox: {
             auto* edit = new QLineEdit(this);
+            place(edit);
             edit->setMaxLength(std::numeric_limits<int>::max());
             edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             edit->setText(ToQt(d.text));
@@ -218,6 +229,7 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
                     onDropDown_(widget);
                 }
             });
+            place(combo);
             combo->setStyle(listStyle_);
             MakeEditableList(combo);
             for (std::string_view item : d.items) {
@@ -232,7 +244,9 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
             break;
         }
         case WidgetKind::Button: {
-            auto* button = new QPushButton(ToQt(d.text), this);
+            auto* button = new QPushButton(this);
+            place(button);
+            button->setText(ToQt(d.text));
             // Neither Enter nor Escape presses a button.
             button->setAutoDefault(false);
             button->setDefault(false);
@@ -247,11 +261,6 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
         case WidgetKind::Form:
             return this;
     }
-    w->setObjectName(ToQt(d.name));
-    w->setFont(FontOf(p.font));
-    w->setGeometry(GeometryOf(p));
-    // Fixed sizes: a label whose text changes then asks its parent for no new layout.
-    w->setFixedSize(w->size());
     if (!d.visible) {
         w->hide();
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QTest>
+#include <future>
 #include <numeric>
 #include <vector>
 
@@ -241,6 +242,23 @@ TEST(QtSerialControl, AShortNameOpensItsPathAndDescribesIt) {
     ASSERT_NE(owner, nullptr);
     EXPECT_EQ(details.group, owner->gr_name);
     EXPECT_EQ(serial.DetailsOf("ttyNoSuchPort4711").path, "/dev/ttyNoSuchPort4711");
+}
+
+// The listing started with the program serves the first probe only: the drop-down's probes
+// list the ports afresh, and taking the listing a second time must not throw.
+TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
+    std::vector<std::string> system;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        system.push_back(info.portName().toStdString());
+    }
+    std::promise<QList<QSerialPortInfo>> startListing;
+    rtu::QtSerialControl serial;
+    serial.TakeFirstListing(startListing.get_future());
+    startListing.set_value({});
+
+    EXPECT_TRUE(serial.SystemPortNames().empty());
+    EXPECT_EQ(serial.SystemPortNames(), system);
+    EXPECT_EQ(serial.SystemPortNames(), system);
 }
 
 }  // namespace
