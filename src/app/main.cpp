@@ -12,7 +12,6 @@
 #include "app/QtEventLoop.h"
 #include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
-#include "ui/AppIcon.h"
 #include "ui/Widget.h"
 
 namespace {
@@ -72,7 +71,6 @@ int main(int argc, char* argv[]) {
     const std::string_view caption = ui::DefaultsOf(ui::Widget::Form1).text;
     QApplication::setApplicationDisplayName(
         QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    QApplication::setWindowIcon(ui::AppIcon());
 
     std::unique_ptr<app::Application> application;
     try {
@@ -82,6 +80,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "demo mode: no simulated transmitter: %s\n", e.what());
         return 1;
     }
+    // Message boxes take the window's icon, read once.
+    QApplication::setWindowIcon(application->Window().windowIcon());
     application->Start();
     return QApplication::exec();
 }

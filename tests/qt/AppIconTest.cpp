@@ -16,7 +16,9 @@ QPoint OnGrid(double x, double y, int side) {
 
 TEST(AppIcon, EverySizeIsTheDialDrawing) {
     const QIcon icon = ui::AppIcon();
-    for (const int side : {16, 32, 48, 256}) {
+    // The window sizes only: each one is sent to the window system before the window maps.
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+    for (const int side : {16, 32, 48}) {
         SCOPED_TRACE(side);
         ASSERT_TRUE(icon.availableSizes().contains(QSize(side, side)));
         const QImage image = icon.pixmap(QSize(side, side)).toImage();
