@@ -275,6 +275,27 @@ bool QtSerialControl::Write(std::span<const std::uint8_t> bytes) {
     if (!port_.isOpen()) {
         return false;
     }
+#ifdef Q_OS_UNIX
+    // Straight to the line. QSerialPort::write would also watch the port for room to write, and
+    // that costs a wake-up of the event loop for every request. Whatever the kernel does not take
+    // at once (a full output queue, a failing line) goes through QSerialPort below, which queues
+    // it or reports the failure as usual.
+    if (port_.bytesToWrite() == 0) {
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(port_.handle(), bytes.data(), bytes.size());
+            if (written > 0) {
+                bytes = bytes.subspan(static_cast<std::size_t>(written));
+            } else if (written < 0 && errno == EINTR) {
+                continue;
+            } else {
+                break;
+            }
+        }
+        if (bytes.empty()) {
+            return true;
+        }
+    }
+#endif
     const auto size = static_cast<qint64>(bytes.size());
     if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
         return false;

@@ -122,6 +122,39 @@ TEST(QtSerialControl, AllByteValuesPassUnchangedBothWays) {
     EXPECT_EQ(listener.received, all);
 }
 
+// Requests go straight to the line; what the kernel cannot take at once is queued, and a later
+// request waits behind it instead of overtaking it.
+TEST(QtSerialControl, WhatTheLineCannotTakeAtOnceArrivesLaterInOrder) {
+    PtyPair pty;
+    rtu::QtSerialControl serial;
+    serial.SelectPort(pty.Path());
+    ASSERT_EQ(serial.Open(), SerialError::None);
+
+    // Far more than a pseudo-terminal buffers while nobody reads the device end.
+    Bytes first(256 * 1024);
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        first[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    }
+    const Bytes second{0x00, 0x03, 0x00, 0x15, 0x00, 0x02, 0xD4, 0x1E};
+    ASSERT_TRUE(serial.Write(first));
+    // The device takes what reached it, so that the line has room again while the rest of the
+    // first write still waits in the queue.
+    Bytes atDevice = pty.Received();
+    ASSERT_FALSE(atDevice.empty());
+    ASSERT_TRUE(serial.Write(second));
+
+    Bytes expected = first;
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const Bytes more = pty.Received();
+            atDevice.insert(atDevice.end(), more.begin(), more.end());
+            return atDevice.size() >= expected.size();
+        },
+        10000));
+    EXPECT_TRUE(atDevice == expected) << atDevice.size() << " bytes arrived";
+}
+
 TEST(QtSerialControl, OpensRawAt115200EightNoneOneWithoutFlowControl) {
     PtyPair pty;
     rtu::QtSerialControl serial;
