@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/QtEventLoop.h"
+#include "app/XcbImages.h"
 #include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
 #include "ui/Widget.h"
@@ -34,6 +35,7 @@ app::CommandLine ReadCommandLine(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     app::UseQtEventLoop();
+    app::SendImagesOverTheConnection();
     const app::CommandLine commandLine = ReadCommandLine(argc, argv);
     if (commandLine.help) {
         std::fputs(commandLine.helpText.c_str(), stdout);
