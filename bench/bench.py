@@ -300,7 +300,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--ticks", type=int, default=310)
-    parser.add_argument("--startups", type=int, default=7)
+    parser.add_argument("--startups", type=int, default=15)
     args = parser.parse_args()
 
     build = os.path.abspath(args.build)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
     libgtest-dev googletest
     fonts-arphic-gbsn00lp fonts-arphic-uming fonts-noto-cjk
     mbpoll

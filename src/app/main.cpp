@@ -10,8 +10,8 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/QtEventLoop.h"
+#include "app/ReadAhead.h"
 #include "app/XcbImages.h"
-#include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
 #include "ui/Widget.h"
 
@@ -64,8 +64,8 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    // The ports are listed while the window system comes up.
-    std::future<QList<QSerialPortInfo>> portListing = rtu::ListPortsInBackground();
+    // Fonts and ports are read while the window system comes up.
+    std::future<QList<QSerialPortInfo>> portListing = app::ReadAheadFontsAndPorts();
     QApplication qtApp(argc, argv);
     NameTheProgram();
     // The window's caption is the program's name: it titles the message boxes, and the window

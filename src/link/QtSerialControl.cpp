@@ -2,7 +2,6 @@
 
 #include <QSerialPortInfo>
 #include <cerrno>
-#include <system_error>
 
 #include "link/ByIdLinks.h"
 
@@ -159,14 +158,6 @@ QtSerialControl::QtSerialControl() {
 QtSerialControl::~QtSerialControl() {
     listener_ = nullptr;
     port_.close();
-}
-
-std::future<QList<QSerialPortInfo>> ListPortsInBackground() {
-    try {
-        return std::async(std::launch::async, [] { return QSerialPortInfo::availablePorts(); });
-    } catch (const std::system_error&) {
-        return {};
-    }
 }
 
 QList<QSerialPortInfo> QtSerialControl::ListPorts() const {

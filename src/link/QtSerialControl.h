@@ -15,11 +15,6 @@ namespace rtu {
 // burst of bytes that reaches the port; a run-time failure of the open port (write failure,
 // adapter pulled, other end of a pseudo-terminal closed) is reported once per open, however
 // often QSerialPort repeats it.
-// Lists the system's serial ports on a thread of its own. Walking every tty the system has takes
-// about 10 ms; started before the window system is brought up, it passes meanwhile. Returns no
-// listing when no thread can be had: the first probe then lists the ports itself.
-std::future<QList<QSerialPortInfo>> ListPortsInBackground();
-
 class QtSerialControl : public SerialControl {
 public:
     QtSerialControl();
@@ -40,8 +35,8 @@ public:
     void DiscardOutput() override;
     bool Write(std::span<const std::uint8_t> bytes) override;
 
-    // The listing the next probe takes instead of walking the ttys itself, once: the one started
-    // with the program. Later probes list the ports afresh.
+    // The listing the next probe takes instead of walking the ttys itself, once: one read ahead
+    // while the program starts. Later probes list the ports afresh.
     void TakeFirstListing(std::future<QList<QSerialPortInfo>> listing) {
         firstListing_ = std::move(listing);
     }
