@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the configuration tool against the simulated transmitter and prints one table, side
-# by side with mbpoll and with the absolute-deadline reference master, as ratios to the floor
+# by side with mbpoll, with the absolute-deadline reference master and with a bare Qt window woken
+# as often as the program (the least Qt's event loop costs), as ratios to the floor
 # and each target as met or not met. Takes about two minutes after the build.
 #
 #   scripts/bench.sh [--ticks N] [--startups N]
@@ -16,6 +17,6 @@ BUILD="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
 # Only the programs the benchmark runs, without the tests.
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD" -j "${JOBS:-2}" --target transmitter-config transmitter-sim \
-    bench-floor-master bench-malloc-count bench-bare-window
+    bench-floor-master bench-malloc-count bench-bare-window bench-qt-wake-floor
 
 xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" python3 "$ROOT/bench/bench.py" "$BUILD" "$@"
