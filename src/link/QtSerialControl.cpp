@@ -160,18 +160,16 @@ QtSerialControl::~QtSerialControl() {
     port_.close();
 }
 
-QList<QSerialPortInfo> QtSerialControl::ListPorts() const {
-    if (firstListing_.valid()) {
-        return firstListing_.get();  // leaves the future empty: later probes list afresh
-    }
-    return QSerialPortInfo::availablePorts();
+const QList<QSerialPortInfo>& QtSerialControl::Probe() const {
+    // Taking the listing read ahead leaves its future empty: later probes list afresh.
+    knownPorts_ = firstListing_.valid() ? firstListing_.get() : QSerialPortInfo::availablePorts();
+    probed_ = true;
+    return knownPorts_;
 }
 
 std::vector<std::string> QtSerialControl::SystemPortNames() const {
-    knownPorts_ = ListPorts();
-    probed_ = true;
     std::vector<std::string> names;
-    for (const QSerialPortInfo& info : knownPorts_) {
+    for (const QSerialPortInfo& info : Probe()) {
         names.push_back(info.portName().toStdString());
     }
     return names;
@@ -198,11 +196,7 @@ PortDetails QtSerialControl::DetailsOf(std::string_view name) const {
 }
 
 const QList<QSerialPortInfo>& QtSerialControl::KnownPorts() const {
-    if (!probed_) {
-        knownPorts_ = ListPorts();
-        probed_ = true;
-    }
-    return knownPorts_;
+    return probed_ ? knownPorts_ : Probe();
 }
 
 void QtSerialControl::SelectPort(std::string_view name) {

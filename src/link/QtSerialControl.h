@@ -53,8 +53,9 @@ public:
 
 private:
     void OnPortError(QSerialPort::SerialPortError error);
+    // What the system reports now (or the listing read ahead, once), kept as the known ports.
+    const QList<QSerialPortInfo>& Probe() const;
     const QList<QSerialPortInfo>& KnownPorts() const;
-    QList<QSerialPortInfo> ListPorts() const;
 
     QSerialPort port_;
     std::string selected_;  // resolved: a system name or a device path
