@@ -19,6 +19,12 @@ Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trac
     timer2_.OnTick([this] { form_.Timer2_Timer(); });
     timer3_.OnTick([this] { form_.Timer3_Timer(); });
     timer4_.OnTick([this] { form_.Timer4_Timer(); });
+#ifdef __linux__
+    wire_.Add([this] { return serial_.Descriptor(); });
+    for (WindowTimer* timer : {&timer1_, &timer2_, &timer3_}) {
+        timer->KeepOrderWith(wire_);
+    }
+#endif
     window_.SetClickHandler([this](Widget button) { form_.Click(button); });
     window_.SetDropDownHandler([this](Widget list) {
         if (list == Widget::Combo1) {

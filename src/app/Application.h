@@ -56,6 +56,10 @@ private:
     WindowTimer timer2_{200};   // request scheduler
     WindowTimer timer3_{5000};  // configuration load timeout
     WindowTimer timer4_{500};   // never started
+#ifdef __linux__
+    // The port's bytes and the timers' expiries, whose order the timers' punctual ticks keep.
+    WireEvents wire_;
+#endif
     QtMessage message_{&window_};
     Form1 form_;
 };

@@ -29,6 +29,8 @@ public:
     void SetLineSettings(const LineSettings& settings) override { settings_ = settings; }
     SerialError Open() override;
     bool IsOpen() const override { return port_.isOpen(); }
+    // The open port's descriptor, for waiting on its received bytes; -1 while it is closed.
+    int Descriptor() const { return port_.isOpen() ? static_cast<int>(port_.handle()) : -1; }
     void Close() override;
     std::size_t Read(std::span<std::uint8_t> into) override;
     void DiscardInput() override;
