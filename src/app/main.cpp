@@ -10,6 +10,9 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/QtEventLoop.h"
+#ifdef __linux__
+#include "app/QuitOnSignals.h"
+#endif
 #include "app/ReadAhead.h"
 #include "app/XcbImages.h"
 #include "link/TraceWriter.h"
@@ -85,5 +88,14 @@ int main(int argc, char* argv[]) {
     // Message boxes take the window's icon, read once.
     QApplication::setWindowIcon(application->Window().windowIcon());
     application->Start();
+#ifdef __linux__
+    // The end of the session closes the port as closing the window does.
+    std::unique_ptr<app::QuitOnSignals> quitOnSignals;
+    try {
+        quitOnSignals = std::make_unique<app::QuitOnSignals>();
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "transmitter-config: signals end the program at once: %s\n", e.what());
+    }
+#endif
     return QApplication::exec();
 }

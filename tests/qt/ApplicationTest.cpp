@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <poll.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,8 +12,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <string>
+#include <vector>
 
 #include "MessageWatch.h"
+#include "app/QuitOnSignals.h"
 
 namespace {
 
@@ -130,6 +135,56 @@ TEST(Application, DropDownKeepsTheDemoPortFirstAndTheTypedText) {
     EXPECT_EQ(window.SelectedIndex(Combo1), 0);
     EXPECT_EQ(window.Text(Combo1), "SIM1");
     combo->hidePopup();
+}
+
+// The end of the session (SIGTERM, SIGHUP) or Ctrl+C (SIGINT) leaves the event loop instead of
+// ending the process; leaving it with the port open closes the port and ends the trace.
+TEST(Application, ASignalLeavesTheEventLoopAndThePortIsClosedInOrder) {
+    int master = -1;
+    int slave = -1;
+    char path[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, path, nullptr, nullptr), 0);
+    ::close(slave);
+    struct Recorder : rtu::TrafficTrace {
+        std::vector<std::string> events;
+        void Tx(std::span<const std::uint8_t>) override {}
+        void Rx(std::span<const std::uint8_t>, rtu::RxVerdict) override {}
+        void Open(std::string_view port) override {
+            events.emplace_back("open " + std::string(port));
+        }
+        void Close() override { events.emplace_back("close"); }
+        void Error(std::string_view text) override { events.emplace_back(text); }
+    } trace;
+
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        trace.events.clear();
+        app::CommandLine line;
+        line.port = path;
+        auto application = std::make_unique<app::Application>(line, &trace);
+        application->Start();
+        ui::Form1Window& window = application->Window();
+        QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
+        ASSERT_EQ(window.Text(Command1), "关闭串口");
+
+        QEventLoop loop;
+        int received = 0;
+        const app::QuitOnSignals quit([&](int number) {
+            received = number;
+            loop.quit();
+        });
+        QTimer::singleShot(0, [signal] { std::raise(signal); });
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        loop.exec();
+        EXPECT_EQ(received, signal);
+        application.reset();
+        EXPECT_EQ(trace.events, (std::vector<std::string>{"open " + std::string(path), "close"}))
+            << "signal " << signal;
+    }
+    // The pseudo-terminal's other end hears the hang-up: nothing holds the port any more.
+    pollfd other{master, POLLIN, 0};
+    ASSERT_EQ(::poll(&other, 1, 0), 1);
+    EXPECT_NE(other.revents & POLLHUP, 0);
+    ::close(master);
 }
 
 }  // namespace
