@@ -9,7 +9,7 @@ namespace app {
 using ui::Widget;
 
 Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trace,
-                         std::future<QList<QSerialPortInfo>> portListing)
+                         std::future<rtu::QtSerialControl::Listing> portListing)
     : port_(commandLine.port),
       trace_(trace),
       form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::kHostPortNaming,

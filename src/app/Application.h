@@ -26,7 +26,7 @@ public:
     // given, hears the port's traffic; it must outlive the application. `portListing`, when
     // given, is the system's listing of its ports that the window's load takes.
     explicit Application(const CommandLine& commandLine, rtu::TrafficTrace* trace = nullptr,
-                         std::future<QList<QSerialPortInfo>> portListing = {});
+                         std::future<rtu::QtSerialControl::Listing> portListing = {});
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

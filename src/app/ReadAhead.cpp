@@ -1,25 +1,33 @@
 #include "app/ReadAhead.h"
 
-#include <system_error>
-
 #ifdef HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
 
 namespace app {
 
-std::future<QList<QSerialPortInfo>> ReadAheadFontsAndPorts() {
-    try {
-        return std::async(std::launch::async, [] {
+ReadAhead::ReadAhead() {
+    thread_.reset(QThread::create([this] {
 #ifdef HAVE_FONTCONFIG
-            // Loads the configuration Qt's font database takes later: fontconfig keeps one
-            // current configuration per process and guards its loading.
-            FcInit();
+        // Loads the configuration Qt's font database takes later: fontconfig keeps one
+        // current configuration per process and guards its loading.
+        FcInit();
 #endif
-            return QSerialPortInfo::availablePorts();
-        });
-    } catch (const std::system_error&) {
-        return {};
+        promise_.set_value(rtu::QtSerialControl::ListAndTryPorts());
+    }));
+    if (!thread_) {
+        return;
+    }
+    listing_ = promise_.get_future();
+    thread_->start();
+    if (!thread_->isRunning() && !thread_->isFinished()) {
+        listing_ = {};  // no thread to be had: the probe lists the ports itself
+    }
+}
+
+ReadAhead::~ReadAhead() {
+    if (thread_) {
+        thread_->wait();
     }
 }
 

@@ -1,16 +1,37 @@
 #pragma once
 
-#include <QList>
-#include <QSerialPortInfo>
+#include <QThread>
 #include <future>
+#include <memory>
+
+#include "link/QtSerialControl.h"
 
 namespace app {
 
 // What the window's load needs from the system, read on a thread of its own while the window
 // system comes up: first the font configuration (fontconfig parses its files and maps its
 // caches, 4-6 ms, before the window's first face can be resolved), then the system's serial
-// ports (walking every tty takes about 10 ms). The result is the port listing for the first
-// probe; none when no thread can be had, and the probe then lists the ports itself.
-std::future<QList<QSerialPortInfo>> ReadAheadFontsAndPorts();
+// ports (walking every tty takes about 10 ms), each tried as the port list tries it (an open
+// writes a lock file, and a USB adapter takes milliseconds to open and close).
+//
+// A QThread, not a plain one: an open port watches itself with socket notifiers, which only a
+// thread of Qt's may have.
+class ReadAhead {
+public:
+    ReadAhead();
+    // Waits for the thread.
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The listing for the first probe, once; none when no thread could be had, and the probe
+    // then lists and tries the ports itself.
+    std::future<rtu::QtSerialControl::Listing> TakeListing() { return std::move(listing_); }
+
+private:
+    std::promise<rtu::QtSerialControl::Listing> promise_;
+    std::future<rtu::QtSerialControl::Listing> listing_;
+    std::unique_ptr<QThread> thread_;
+};
 
 }  // namespace app

@@ -26,12 +26,23 @@ void NameTheProgram() {
         QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
 }
 
-// Every argument is read under a plain QCoreApplication, before the window system is brought
-// up: help, the version and a usage error work on a machine without a display.
+// Every argument is read before the window system is brought up: help, the version and a usage
+// error work on a machine without a display. A start without help or error reads them without an
+// application object, which would cost the start-up a millisecond; the usage text names the
+// program as it was started, which takes one. The arguments are decoded as QCoreApplication
+// decodes them.
 app::CommandLine ReadCommandLine(int argc, char* argv[]) {
-    const QCoreApplication core(argc, argv);
     NameTheProgram();
-    return app::ParseCommandLine(QCoreApplication::arguments());
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    app::CommandLine line = app::ParseCommandLine(arguments);
+    if (line.help || !line.error.empty()) {
+        const QCoreApplication core(argc, argv);
+        line = app::ParseCommandLine(QCoreApplication::arguments());
+    }
+    return line;
 }
 
 }  // namespace
@@ -68,7 +79,7 @@ int main(int argc, char* argv[]) {
     }
 
     // Fonts and ports are read while the window system comes up.
-    std::future<QList<QSerialPortInfo>> portListing = app::ReadAheadFontsAndPorts();
+    app::ReadAhead readAhead;
     QApplication qtApp(argc, argv);
     NameTheProgram();
     // The window's caption is the program's name: it titles the message boxes, and the window
@@ -80,7 +91,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<app::Application> application;
     try {
         application =
-            std::make_unique<app::Application>(commandLine, trace.get(), std::move(portListing));
+            std::make_unique<app::Application>(commandLine, trace.get(), readAhead.TakeListing());
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "demo mode: no simulated transmitter: %s\n", e.what());
         return 1;

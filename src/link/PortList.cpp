@@ -21,14 +21,13 @@ Probe ProbeInto(SerialControl& serial, ui::WindowOperations& window,
         if (serial.IsOpen()) {
             continue;
         }
-        const SerialError error = serial.Open();
+        const SerialError error = serial.OpenAndClose();
         if (error == SerialError::PermissionDenied) {
             probe.refused.push_back(name);
         }
-        if (error != SerialError::None || !serial.IsOpen()) {
+        if (error != SerialError::None) {
             continue;
         }
-        serial.Close();
         window.AddItem(ui::Widget::Combo1, name);
         probe.listed.push_back(name);
     }

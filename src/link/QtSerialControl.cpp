@@ -143,7 +143,33 @@ QSerialPort::Parity ParityOf(Parity parity) {
     return QSerialPort::NoParity;
 }
 
+// The line settings, as every open sets them.
+void Configure(QSerialPort& port, const LineSettings& settings) {
+    port.setBaudRate(settings.baudRate);
+    port.setDataBits(DataBitsOf(settings.dataBits));
+    port.setParity(ParityOf(settings.parity));
+    port.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
 }  // namespace
+
+QtSerialControl::Listing QtSerialControl::ListAndTryPorts(const LineSettings& settings) {
+    Listing listing;
+    listing.ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : listing.ports) {
+        QSerialPort port(info);
+        Configure(port, settings);
+        if (port.open(QIODevice::ReadWrite)) {
+            port.close();
+            listing.tries.push_back(SerialError::None);
+        } else {
+            listing.tries.push_back(
+                OpenFailure(port.error(), AccessTo(info.systemLocation().toStdString())));
+        }
+    }
+    return listing;
+}
 
 QtSerialControl::QtSerialControl() {
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
@@ -161,10 +187,30 @@ QtSerialControl::~QtSerialControl() {
 }
 
 const QList<QSerialPortInfo>& QtSerialControl::Probe() const {
+    firstTries_.clear();
     // Taking the listing read ahead leaves its future empty: later probes list afresh.
-    knownPorts_ = firstListing_.valid() ? firstListing_.get() : QSerialPortInfo::availablePorts();
+    if (firstListing_.valid()) {
+        Listing listing = firstListing_.get();
+        knownPorts_ = std::move(listing.ports);
+        for (qsizetype i = 0; i < knownPorts_.size() && i < std::ssize(listing.tries); ++i) {
+            firstTries_[knownPorts_[i].portName().toStdString()] =
+                listing.tries[static_cast<std::size_t>(i)];
+        }
+    } else {
+        knownPorts_ = QSerialPortInfo::availablePorts();
+    }
     probed_ = true;
     return knownPorts_;
+}
+
+SerialError QtSerialControl::OpenAndClose() {
+    // A port listed at start-up was tried moments ago, on the thread that listed it.
+    if (const auto tried = firstTries_.find(selected_); tried != firstTries_.end()) {
+        const SerialError error = tried->second;
+        firstTries_.erase(tried);
+        return error;
+    }
+    return SerialControl::OpenAndClose();
 }
 
 std::vector<std::string> QtSerialControl::SystemPortNames() const {
@@ -209,11 +255,7 @@ std::string QtSerialControl::SelectedPath() const {
 }
 
 SerialError QtSerialControl::Open() {
-    port_.setBaudRate(settings_.baudRate);
-    port_.setDataBits(DataBitsOf(settings_.dataBits));
-    port_.setParity(ParityOf(settings_.parity));
-    port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
+    Configure(port_, settings_);
 
     // QSerialPort announces an open failure through errorOccurred as well; that is the answer
     // of this call, not a run-time failure.

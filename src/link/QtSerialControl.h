@@ -4,6 +4,9 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <future>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "link/PortAliases.h"
 #include "link/SerialControl.h"
@@ -37,11 +40,21 @@ public:
     void DiscardOutput() override;
     bool Write(std::span<const std::uint8_t> bytes) override;
 
-    // The listing the next probe takes instead of walking the ttys itself, once: one read ahead
-    // while the program starts. Later probes list the ports afresh.
-    void TakeFirstListing(std::future<QList<QSerialPortInfo>> listing) {
-        firstListing_ = std::move(listing);
-    }
+    SerialError OpenAndClose() override;
+
+    // The system's ports, each tried as the port list tries it: opened with `settings` and
+    // closed again.
+    struct Listing {
+        QList<QSerialPortInfo> ports;
+        std::vector<SerialError> tries;  // one per port, None for one that opened
+    };
+    // Lists and tries the ports; callable on a QThread of its own, so that start-up need not
+    // wait for it (opening a USB adapter takes milliseconds, and each open writes a lock file).
+    static Listing ListAndTryPorts(const LineSettings& settings = kLineSettings);
+
+    // The listing the next probe takes instead of walking the ttys itself, once, with its tries:
+    // one made while the program starts. Later probes list and try the ports afresh.
+    void TakeFirstListing(std::future<Listing> listing) { firstListing_ = std::move(listing); }
 
     // The device file the selected port stands for: a path as given, a system name under /dev,
     // a short name's path.
@@ -66,7 +79,9 @@ private:
     // has, so the details of each listed port (its tooltip) are taken from here, not probed again.
     mutable QList<QSerialPortInfo> knownPorts_;
     mutable bool probed_ = false;
-    mutable std::future<QList<QSerialPortInfo>> firstListing_;
+    mutable std::future<Listing> firstListing_;
+    // What the first listing's tries found, by system name, until the port list has taken it.
+    mutable std::map<std::string, SerialError> firstTries_;
     SerialListener* listener_ = nullptr;
     LineSettings settings_ = kLineSettings;
     bool opening_ = false;

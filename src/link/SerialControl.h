@@ -74,6 +74,16 @@ public:
     virtual void SetLineSettings(const LineSettings& settings) = 0;
     // Opens the selected port. Returns None on success.
     virtual SerialError Open() = 0;
+    // Opens the selected port and closes it again at once: None when it could be opened. The
+    // port list is made of the ports that pass.
+    virtual SerialError OpenAndClose() {
+        const SerialError error = Open();
+        if (error != SerialError::None || !IsOpen()) {
+            return error == SerialError::None ? SerialError::OpenFailed : error;
+        }
+        Close();
+        return SerialError::None;
+    }
     virtual bool IsOpen() const = 0;
     virtual void Close() = 0;
 

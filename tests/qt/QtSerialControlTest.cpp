@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QTest>
+#include <algorithm>
 #include <future>
 #include <numeric>
 #include <vector>
@@ -284,7 +285,7 @@ TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         system.push_back(info.portName().toStdString());
     }
-    std::promise<QList<QSerialPortInfo>> startListing;
+    std::promise<rtu::QtSerialControl::Listing> startListing;
     rtu::QtSerialControl serial;
     serial.TakeFirstListing(startListing.get_future());
     startListing.set_value({});
@@ -292,6 +293,33 @@ TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
     EXPECT_TRUE(serial.SystemPortNames().empty());
     EXPECT_EQ(serial.SystemPortNames(), system);
     EXPECT_EQ(serial.SystemPortNames(), system);
+}
+
+// The tries made with the start-up listing answer the port list's first probe of each port, as
+// the port was then; a later probe opens the port itself.
+TEST(QtSerialControl, TheStartUpTriesAnswerTheFirstProbeOfEachPortOnly) {
+    rtu::QtSerialControl::Listing tried = rtu::QtSerialControl::ListAndTryPorts();
+    ASSERT_EQ(tried.tries.size(), static_cast<std::size_t>(tried.ports.size()));
+    if (tried.ports.isEmpty()) {
+        GTEST_SKIP() << "this machine lists no serial ports";
+    }
+    // What this machine really answers, then a start-up listing that says otherwise.
+    rtu::QtSerialControl::Listing refused = tried;
+    std::fill(refused.tries.begin(), refused.tries.end(), SerialError::PermissionDenied);
+    std::promise<rtu::QtSerialControl::Listing> startListing;
+    rtu::QtSerialControl serial;
+    serial.TakeFirstListing(startListing.get_future());
+    startListing.set_value(refused);
+
+    const std::vector<std::string> names = serial.SystemPortNames();
+    ASSERT_EQ(names.size(), refused.tries.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        serial.SelectPort(names[i]);
+        EXPECT_EQ(serial.OpenAndClose(), SerialError::PermissionDenied) << names[i];
+        EXPECT_FALSE(serial.IsOpen());
+        EXPECT_EQ(serial.OpenAndClose(), tried.tries[i]) << names[i] << ", tried again";
+        EXPECT_FALSE(serial.IsOpen());
+    }
 }
 
 }  // namespace
