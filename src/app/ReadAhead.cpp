@@ -15,9 +15,6 @@ ReadAhead::ReadAhead() {
 #endif
         promise_.set_value(rtu::QtSerialControl::ListAndTryPorts());
     }));
-    if (!thread_) {
-        return;
-    }
     listing_ = promise_.get_future();
     thread_->start();
     if (!thread_->isRunning() && !thread_->isFinished()) {
@@ -26,9 +23,7 @@ ReadAhead::ReadAhead() {
 }
 
 ReadAhead::~ReadAhead() {
-    if (thread_) {
-        thread_->wait();
-    }
+    thread_->wait();
 }
 
 }  // namespace app

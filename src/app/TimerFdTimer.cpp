@@ -52,7 +52,7 @@ void TimerFdTimer::Start() {
     if (running_) {
         return;  // keeps its phase
     }
-    deadline_ = Now() + static_cast<std::int64_t>(intervalMs_) * 1'000'000;
+    deadline_ = Now() + IntervalNs();
     yielded_ = false;
     ArmAt(deadline_ - lead_);
     running_ = true;
@@ -123,9 +123,8 @@ void TimerFdTimer::Expired() {
     }
     yielded_ = false;
     // The next deadline on the grid of the start, past any that were missed.
-    const std::int64_t interval = static_cast<std::int64_t>(intervalMs_) * 1'000'000;
     do {
-        deadline_ += interval;
+        deadline_ += IntervalNs();
     } while (deadline_ <= now);
     ArmAt(deadline_ - lead_);
     // Like a QTimer, a timer whose handler is still running (in a message box's event loop)

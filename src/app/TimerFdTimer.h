@@ -50,6 +50,7 @@ public:
 
 private:
     void Expired();
+    std::int64_t IntervalNs() const { return static_cast<std::int64_t>(intervalMs_) * 1'000'000; }
     // Reads the timerfd; false when it had not expired.
     bool TakeExpiry() const;
     void ArmAt(std::int64_t when);
