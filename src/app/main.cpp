@@ -45,6 +45,16 @@ app::CommandLine ReadCommandLine(int argc, char* argv[]) {
     return line;
 }
 
+// Whether the window system Qt will use has a display to show the window on. Platforms that
+// need none (offscreen, vnc, linuxfb, ...) are taken as they are.
+bool HasDisplay() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool windowSystem =
+        platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland");
+    return !windowSystem || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -63,6 +73,14 @@ int main(int argc, char* argv[]) {
     if (!commandLine.error.empty()) {
         std::fprintf(stderr, "%s\n\n%s", commandLine.error.c_str(), commandLine.helpText.c_str());
         return 2;
+    }
+
+    if (!HasDisplay()) {
+        std::fputs(
+            "transmitter-config: no display found (neither DISPLAY nor WAYLAND_DISPLAY is "
+            "set); transmitter-cli works without one\n",
+            stderr);
+        return 1;
     }
 
     // The trace file is opened before anything else starts: one that cannot be written is a

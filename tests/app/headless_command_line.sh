@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program's command line on a machine without a display: help and the version print and exit
 # 0, a bad option exits 2 with the error and the usage text on stderr, and none of them needs the
-# window system.
+# window system. Started to show the window, it says in one line that there is no display and
+# exits 1.
 # Usage: headless_command_line.sh PROGRAM VERSION
 set -uo pipefail
 PROGRAM="$1"
@@ -53,6 +54,15 @@ for bad in --baud "--port" "COM3" "--demo --nonsense"; do
 done
 run --baud
 expect "an unknown option is named" contains err "Unknown option 'baud'"
+
+for start in "" "--demo" "--port ttyUSB0"; do
+    # shellcheck disable=SC2086
+    run $start
+    expect "'$start' without a display exits 1" test "$rc" -eq 1
+    expect "'$start' without a display says so" contains err "no display found"
+    expect "'$start' without a display points to transmitter-cli" contains err "transmitter-cli"
+    expect "'$start' without a display says it in one line" test "$(wc -l <"$work/err")" -eq 1
+done
 
 if ((failures > 0)); then
     echo "$failures checks failed"

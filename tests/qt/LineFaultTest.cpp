@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "RealWindowTest.h"
+#include "link/TrafficTrace.h"
 #include "sim/Faults.h"
 #include "sim/Transmitter.h"
 
@@ -41,6 +42,29 @@ std::size_t OpenFileDescriptors() {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(fds),
                                                   std::filesystem::directory_iterator()));
 }
+
+// What the link made of each gathered reply, and whether the port was open when it was judged.
+class VerdictLog : public rtu::TrafficTrace {
+public:
+    struct Judged {
+        std::size_t size;
+        rtu::RxVerdict verdict;
+        bool portOpen;
+    };
+
+    void Tx(std::span<const std::uint8_t>) override {}
+    void Rx(std::span<const std::uint8_t> bytes, rtu::RxVerdict verdict) override {
+        judged.push_back({bytes.size(), verdict, open_});
+    }
+    void Open(std::string_view) override { open_ = true; }
+    void Close() override { open_ = false; }
+    void Error(std::string_view) override {}
+
+    std::vector<Judged> judged;
+
+private:
+    bool open_ = false;
+};
 
 class LineFaults : public RealWindowTest {
 protected:
@@ -118,6 +142,37 @@ TEST_F(LineFaults, ADeviceVanishingMidReplyIsReportedOnceWithoutABusyLoop) {
     ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
     EXPECT_EQ(messages_.shown.front().text, "串口错误\n串口设备已断开（适配器被拔出或设备掉线）");
     ExpectClosedWindow();
+}
+
+// Every reply comes in two halves 60 ms apart, so none is ever whole. While the load-failure
+// message is up, the window's timers and the port's bytes go on being delivered: each half is
+// judged alone, 50 ms after it came, and dropped; none reaches the reply interpreter, also not
+// after the port has been closed.
+TEST_F(LineFaults, HalvesOfASplitReplyStayApartWhileTheLoadFailureMessageIsUp) {
+    VerdictLog trace;
+    application_.reset();
+    app::CommandLine line;
+    line.port = device_.Path();
+    application_ = std::make_unique<app::Application>(line, &trace);
+    application_->Start();
+    device_.SetFaults(sim::Faults{.split = true, .splitGapUs = 60'000});
+    messages_.HoldEachFor(600);
+
+    Click(Command1);
+    ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, 10000));
+    EXPECT_EQ(messages_.shown.front().text, "配置参数加载失败，请检查设备后重试");
+    ASSERT_TRUE(
+        WaitFor([&] { return Window().Text(Command1) == "打开串口"; }, kReactionDeadlineMs));
+    QTest::qWait(300);
+
+    ExpectClosedWindow();
+    EXPECT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    ASSERT_FALSE(trace.judged.empty());
+    for (const VerdictLog::Judged& j : trace.judged) {
+        EXPECT_NE(j.verdict, rtu::RxVerdict::Ok)
+            << j.size << " bytes judged whole, port " << (j.portOpen ? "open" : "closed");
+        EXPECT_LT(j.size, 47u) << "the halves of a configuration reply were gathered as one";
+    }
 }
 
 // Fifty quick open and close cycles, some ending before the first tick, some in the middle of

@@ -23,13 +23,24 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            if (box != current_) {
+                current_ = box;
                 shown.push_back({box->text().toStdString(), clock_.elapsed()});
+            }
+            if (clock_.elapsed() - shown.back().atMs >= holdMs_) {
+                current_ = nullptr;
                 box->button(QMessageBox::Ok)->click();
             }
         });
         timer_.start();
     }
+
+    // Leaves each box up for this long before pressing OK, as an operator who reads it does.
+    void HoldEachFor(int ms) { holdMs_ = ms; }
 
     // Starts the clock that Shown::atMs counts on.
     void RestartClock() { clock_.restart(); }
@@ -48,4 +59,6 @@ public:
 private:
     QElapsedTimer clock_;
     QTimer timer_;
+    QMessageBox* current_ = nullptr;
+    qint64 holdMs_ = 0;
 };
