@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "ui/AppIcon.h"
+#include "ui/OverstrikeBold.h"
 #include "ui/Placement.h"
 
 namespace ui {
@@ -174,6 +175,8 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
 
     listStyle_ = new NarrowDropDownButton;
     listStyle_->setParent(this);
+    boldStyle_ = new OverstrikeBold;
+    boldStyle_->setParent(this);
     for (const Placement& p : AllPlacements()) {
         widgets_[static_cast<std::size_t>(p.widget)] = CreateWidget(p.widget);
     }
@@ -195,6 +198,9 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
         w->setGeometry(GeometryOf(p));
         // Fixed sizes: a label whose text changes then asks its parent for no new layout.
         w->setFixedSize(w->size());
+        if (FaceOf(p.font).bold) {
+            w->setStyle(boldStyle_);
+        }
     };
     QWidget* w = nullptr;
     switch (d.kind) {

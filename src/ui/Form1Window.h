@@ -62,6 +62,7 @@ private:
 
     std::array<QWidget*, kWidgetCount> widgets_{};
     QStyle* listStyle_ = nullptr;  // the lists' style, owned by the window
+    QStyle* boldStyle_ = nullptr;  // the bold captions' style, owned by the window
     std::function<void(Widget)> onClick_;
     std::function<void(Widget)> onDropDown_;
     std::array<std::function<std::string(std::string_view)>, kWidgetCount> itemToolTips_{};
