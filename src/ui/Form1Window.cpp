@@ -62,6 +62,21 @@ void ShowFromStart(QLineEdit* edit) {
     edit->setCursorPosition(0);
 }
 
+// A port's name is told apart from the others by its end (/dev/ttyUSB1, the serial number at the
+// end of a /dev/serial/by-id/ link): the port chooser shows a name too long for it from its end.
+void ShowFromEnd(QLineEdit* edit) {
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+}
+
+// Which part of a text too long for its box the widget shows.
+void ShowTellingPart(Widget widget, QLineEdit* edit) {
+    if (widget == Widget::Combo1) {
+        ShowFromEnd(edit);
+    } else {
+        ShowFromStart(edit);
+    }
+}
+
 // A list that tells before its drop-down opens, and whose drop-down is never narrower than its
 // longest item: a port path is wider than the port chooser itself.
 class DropDownList : public QComboBox {
@@ -111,7 +126,7 @@ public:
 };
 
 // A drop-down list whose text portion the operator may type into.
-void MakeEditableList(QComboBox* combo) {
+void MakeEditableList(Widget widget, QComboBox* combo) {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     // No completion: the text portion holds exactly what was typed.
@@ -133,7 +148,8 @@ void MakeEditableList(QComboBox* combo) {
         edit->setText(typed);
         edit->setCursorPosition(cursor);
     });
-    QObject::connect(combo, &QComboBox::currentIndexChanged, edit, [edit] { ShowFromStart(edit); });
+    QObject::connect(combo, &QComboBox::currentIndexChanged, edit,
+                     [widget, edit] { ShowTellingPart(widget, edit); });
 }
 
 }  // namespace
@@ -237,7 +253,7 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
             });
             place(combo);
             combo->setStyle(listStyle_);
-            MakeEditableList(combo);
+            MakeEditableList(widget, combo);
             for (std::string_view item : d.items) {
                 combo->addItem(ToQt(item));
             }
@@ -245,7 +261,7 @@ QWidget* Form1Window::CreateWidget(Widget widget) {
             // the text portion shows the default text.
             combo->setCurrentIndex(-1);
             combo->setEditText(ToQt(d.text));
-            ShowFromStart(combo->lineEdit());
+            ShowTellingPart(widget, combo->lineEdit());
             w = combo;
             break;
         }
@@ -308,7 +324,7 @@ void Form1Window::SetText(Widget widget, std::string_view text) {
         case WidgetKind::List: {
             auto* combo = static_cast<QComboBox*>(w);
             combo->setEditText(value);
-            ShowFromStart(combo->lineEdit());
+            ShowTellingPart(widget, combo->lineEdit());
             break;
         }
         case WidgetKind::Button:
@@ -371,7 +387,7 @@ void Form1Window::AddItem(Widget list, std::string_view item) {
     if (combo->currentIndex() != selected) {
         combo->setCurrentIndex(selected);
         combo->setEditText(text);
-        ShowFromStart(combo->lineEdit());
+        ShowTellingPart(list, combo->lineEdit());
     }
 }
 
@@ -382,6 +398,10 @@ void Form1Window::SetItemToolTips(Widget list,
 
 void Form1Window::SetEnabled(Widget widget, bool enabled) {
     QtWidget(widget)->setEnabled(enabled);
+    // Enabling or disabling a list does not move its text.
+    if (QComboBox* combo = List(widget)) {
+        ShowTellingPart(widget, combo->lineEdit());
+    }
 }
 
 void Form1Window::SetFocus(Widget widget) {

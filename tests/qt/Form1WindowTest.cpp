@@ -211,6 +211,44 @@ TEST(Form1Window, TypingIntoAListRemovesItsSelectionUntilAnItemIsPicked) {
     EXPECT_EQ(window.Text(Combo2), "4800");
 }
 
+// A port name longer than the chooser shows its end, which tells ports apart, whether it was
+// picked from the list or typed, with the port open (the chooser disabled) or closed again.
+TEST(Form1Window, APortNameTooLongForTheChooserShowsItsEnd) {
+    Form1Window window;
+    ShowActive(window);
+    QLineEdit* edit = Find<QComboBox>(window, Combo1)->lineEdit();
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    // The characters shown at the text portion's two edges.
+    const auto shownEdges = [edit] {
+        edit->repaint();  // a line edit scrolls its text when it paints
+        const QRect room = edit->contentsRect();
+        return std::pair{edit->cursorPositionAt(QPoint(room.left() + 3, room.center().y())),
+                         edit->cursorPositionAt(QPoint(room.right() - 3, room.center().y()))};
+    };
+    const auto expectEndShown = [&](const std::string& name, const char* when) {
+        const auto [first, last] = shownEdges();
+        const int length = static_cast<int>(name.size());
+        EXPECT_GE(last, length - 1) << name << " " << when;
+        EXPECT_GT(first, length / 3) << name << " " << when << ": its start is shown";
+    };
+
+    window.ClearItems(Combo1);
+    window.AddItem(Combo1, byId);
+    ASSERT_TRUE(window.SetSelectedIndex(Combo1, 0));
+    expectEndShown(byId, "when picked");
+    window.SetEnabled(Combo1, false);
+    expectEndShown(byId, "while the port is open");
+    window.SetEnabled(Combo1, true);
+    expectEndShown(byId, "after the port is closed");
+
+    window.SetText(Combo1, "/dev/pts/123456789012");
+    expectEndShown("/dev/pts/123456789012", "when set");
+
+    // A short name is shown whole, from its start.
+    window.SetText(Combo1, "ttyUSB0");
+    EXPECT_EQ(shownEdges().first, 0);
+}
+
 // --- clicks ---
 
 TEST(Form1Window, ClicksReachTheHandlerOnlyFromEnabledButtons) {
