@@ -19,7 +19,8 @@ using harness::Hex;
 using harness::Ms;
 using ui::Widget;
 
-// Replies the device gives, as the worked examples show them.
+// Replies the device gives: its factory configuration with preset 100000, both status results,
+// a position of 123456, version 0x0102, the two write acknowledgements and an exception.
 const Bytes kReplies[] = {
     Hex("00 03 2A 00 01 00 05 00 00 00 00 00 01 00 00 00 00 0E 10 00 00 0C CC 00 00 00 00 10 00 "
         "00 00 10 00 00 00 10 00 00 00 00 00 00 01 86 A0 A6 21"),

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the fuzz targets' seed inputs into fuzz/corpus/ from the worked frames.
+"""Writes the fuzz targets' seed inputs into fuzz/corpus/ from the frames of the factory
+configuration.
 
 window: scripts of events (see WindowLogicFuzz.cpp): open, let the ticks come, answer with the
-worked replies, type, save and preset. fill: selections and texts of the worked save and preset.
+device's replies, type, save and preset. fill: selections and texts of the factory save and a preset.
 sim: the four read requests, a save and a preset, as a master sends them.
 """
 import os
@@ -65,7 +66,7 @@ write("window", "port_error", load + bytes([5, 6]) + click(0) + ms(200))
 
 # --- fill: seven selection bytes (value % (entries + 2) - 1), then Text1..Text9 by newlines.
 sel = bytes([5 + 1, 0 + 1, 0 + 1, 1 + 1, 0 + 1, 0 + 1, 0 + 1])  # Combo2..Combo8
-write("fill", "worked", sel + b"1\n4096\n4096\n3600\n3276\n0\n4096\n0\n100000")
+write("fill", "factory", sel + b"1\n4096\n4096\n3600\n3276\n0\n4096\n0\n100000")
 write("fill", "limits", sel + b"65535\n2147483647\n0\n65536\n-1\n 7 \n+5\n12.5\n-1")
 write("fill", "no_selection", bytes(7) + b"1\n4096\n4096\n3600\n3276\n0\n4096\n0\n0")
 

@@ -60,7 +60,7 @@ TEST(TextToInt32, AcceptsSignedDecimalWholeNumbersOnly) {
     }
 }
 
-// The window holding the worked example's values.
+// The window holding the factory configuration, with preset 100000.
 ui::WindowModel ExampleWindow() {
     ui::WindowModel w;
     w.SetText(Widget::Text1, "1");

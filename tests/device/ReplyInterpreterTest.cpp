@@ -16,7 +16,7 @@ using harness::Rig;
 using harness::Sealed;
 using ui::Widget;
 
-// The worked configuration: registers 0..20.
+// The factory configuration with preset 100000: registers 0..20.
 using Registers = std::array<std::uint16_t, 21>;
 constexpr Registers kExample{1, 5,    0, 0,    1, 0,    0, 3600, 0,      3276,  0,
                              0, 4096, 0, 4096, 0, 4096, 0, 0,    0x0001, 0x86A0};
@@ -49,14 +49,14 @@ bool CommandsEnabled(const Rig& rig) {
            rig.window.IsEnabled(Widget::Command4) && rig.window.IsEnabled(Widget::Command5);
 }
 
-TEST(ConfigurationReply, WorkedReplyFillsEveryFieldAndAsksForTheStatus) {
+TEST(ConfigurationReply, FactoryConfigurationReplyFillsEveryFieldAndAsksForTheStatus) {
     Rig rig;
     At(rig, 1);
-    const Bytes worked = Hex(
+    const Bytes factory = Hex(
         "00 03 2A 00 01 00 05 00 00 00 00 00 01 00 00 00 00 0E 10 00 00 0C CC 00 00 00 00 10 00 "
         "00 00 10 00 00 00 10 00 00 00 00 00 00 01 86 A0 A6 21");
-    EXPECT_EQ(worked, ConfigReply(kExample));
-    Reply(rig, worked);
+    EXPECT_EQ(factory, ConfigReply(kExample));
+    Reply(rig, factory);
 
     EXPECT_EQ(rig.window.SelectedIndex(Widget::Combo2), 5);
     EXPECT_EQ(rig.Caption(Widget::Combo2), "115200");

@@ -71,7 +71,7 @@ TEST(Crc16, CountsNoCallerCanPassAreRefused) {
 TEST(SealFrame, StoresTheChecksumLowByteFirstInTheLastTwoBytes) {
     rtu::FrameTable table;
     table.Build();
-    // The worked preset of 100000: 00 01 86 A0 seals as 85 92.
+    // A preset of 100000: 00 01 86 A0 seals as 85 92.
     auto frame = table.SetPositionFrame;
     frame[7] = 0x00;
     frame[8] = 0x01;

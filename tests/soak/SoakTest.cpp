@@ -3,7 +3,7 @@
 // After every event the invariants of harness::WindowInvariants hold, and every write the device
 // receives is the one the operator's last accepted save or preset armed, byte for byte.
 //
-// What the design promises to deliver: an armed save or preset goes out once, on the next
+// What the window promises to deliver: an armed save or preset goes out once, on the next
 // Timer2 tick, if it is still the pending intention then. A second command, a status or version
 // reply, an exception in state 7 or 9, or a position reply while the version is unread may
 // replace it first, and a close drops it; none of those is a loss. So the soak checks that every
