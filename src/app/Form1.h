@@ -17,8 +17,8 @@
 #include "link/SendFrame.h"
 #include "link/SerialControl.h"
 #include "link/TrafficTrace.h"
-#include "ui/ModalMessage.h"
-#include "ui/Timer.h"
+#include "seams/ModalMessage.h"
+#include "seams/Timer.h"
 #include "ui/WindowOperations.h"
 
 namespace app {
@@ -27,10 +27,10 @@ namespace app {
 struct Outside {
     rtu::SerialControl& serial;
     ui::WindowOperations& window;
-    ui::ModalMessage& message;
-    ui::Timer& timer1;  // 50 ms, end of reply
-    ui::Timer& timer2;  // 200 ms, request scheduler
-    ui::Timer& timer3;  // 5000 ms, load timeout
+    seams::ModalMessage& message;
+    seams::Timer& timer1;  // 50 ms, end of reply
+    seams::Timer& timer2;  // 200 ms, request scheduler
+    seams::Timer& timer3;  // 5000 ms, load timeout
     rtu::PortNaming naming = rtu::kHostPortNaming;
     rtu::TrafficTrace* trace = nullptr;  // hears the port's traffic when given
     // One English line for the engineer, without its newline; the program writes it to stderr.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ModalMessage.h"
+#include "seams/ModalMessage.h"
 
 class QWidget;
 
@@ -9,7 +9,7 @@ namespace app {
 // A modal message box with the text, one OK button and the application's name as its title,
 // over the given window. Show returns when the operator presses OK or closes the box; timers and
 // serial notifications keep being delivered meanwhile.
-class QtMessage : public ui::ModalMessage {
+class QtMessage : public seams::ModalMessage {
 public:
     explicit QtMessage(QWidget* parent = nullptr) : parent_(parent) {}
 

@@ -3,14 +3,14 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 
 namespace app {
 
 // A window timer over QTimer, ticking on the window's thread. It uses Qt's precise timer: the
 // default coarse one may shift a 50 ms tick by up to 5 %, and the end-of-reply silence should be
 // 50 ms, never less.
-class QtTimer : public ui::Timer {
+class QtTimer : public seams::Timer {
 public:
     explicit QtTimer(int intervalMs, std::function<void()> onTick = {});
     QtTimer(const QtTimer&) = delete;

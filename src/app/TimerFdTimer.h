@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/WireEvents.h"
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 
 namespace app {
 
@@ -27,7 +27,7 @@ namespace app {
 // itself and ticks on the deadline. A wire event that comes during that wait, or is waiting
 // already, goes first: the timer hands the thread back to the event loop and ticks when the loop
 // comes back to it. Input (clicks, keys) waits at most the lead.
-class TimerFdTimer : public ui::Timer {
+class TimerFdTimer : public seams::Timer {
 public:
     // Throws std::system_error when the system has no timer to give.
     explicit TimerFdTimer(int intervalMs, std::function<void()> onTick = {});

@@ -4,7 +4,7 @@
 #include "device/SchedulerState.h"
 #include "link/FrameTable.h"
 #include "link/ReplyFramer.h"
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 #include "ui/WindowOperations.h"
 
 namespace device {
@@ -24,7 +24,7 @@ public:
         const rtu::FrameTable& frames;
         DeviceLink& link;
         ui::WindowOperations& window;
-        ui::Timer& timer3;
+        seams::Timer& timer3;
     };
     explicit ReplyInterpreter(const Parts& parts) : p_(parts) {}
 

@@ -3,8 +3,8 @@
 #include "device/DeviceLink.h"
 #include "device/SchedulerState.h"
 #include "link/FrameTable.h"
-#include "ui/ModalMessage.h"
-#include "ui/Timer.h"
+#include "seams/ModalMessage.h"
+#include "seams/Timer.h"
 #include "ui/WindowOperations.h"
 
 namespace device {
@@ -27,9 +27,9 @@ public:
         rtu::FrameTable& frames;
         DeviceLink& link;
         ui::WindowOperations& window;
-        ui::ModalMessage& message;
-        ui::Timer& timer2;
-        ui::Timer& timer3;
+        seams::ModalMessage& message;
+        seams::Timer& timer2;
+        seams::Timer& timer3;
     };
     explicit Scheduler(const Parts& parts) : p_(parts) {}
 

@@ -6,7 +6,7 @@
 
 namespace rtu {
 
-ReplyFramer::ReplyFramer(SerialControl& serial, ui::Timer& timer1, ReplyHandler& handler,
+ReplyFramer::ReplyFramer(SerialControl& serial, seams::Timer& timer1, ReplyHandler& handler,
                          TrafficTrace* trace)
     : serial_(serial), timer1_(timer1), handler_(handler), trace_(trace) {}
 

@@ -6,7 +6,7 @@
 
 #include "link/SerialControl.h"
 #include "link/TrafficTrace.h"
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 
 namespace rtu {
 
@@ -42,7 +42,7 @@ public:
 class ReplyFramer {
 public:
     // `trace`, when given, hears every gathered reply with its verdict.
-    ReplyFramer(SerialControl& serial, ui::Timer& timer1, ReplyHandler& handler,
+    ReplyFramer(SerialControl& serial, seams::Timer& timer1, ReplyHandler& handler,
                 TrafficTrace* trace = nullptr);
 
     // Remembers the bytes of a frame that has just been queued, as they were sent, for telling
@@ -66,7 +66,7 @@ private:
     std::span<const std::uint8_t> WithoutEcho(std::span<const std::uint8_t> gathered);
 
     SerialControl& serial_;
-    ui::Timer& timer1_;
+    seams::Timer& timer1_;
     ReplyHandler& handler_;
     TrafficTrace* trace_;
     RxBufferBytes rxBuffer_{};

@@ -70,7 +70,7 @@ struct Uncounted {
     ~Uncounted() { logicDepth = saved; }
 };
 
-class UncountedTimer : public ui::Timer {
+class UncountedTimer : public seams::Timer {
 public:
     explicit UncountedTimer(harness::FakeTimer& timer) : timer_(timer) {}
     void Start() override {
@@ -128,7 +128,7 @@ private:
     ui::WindowModel& w_;
 };
 
-class UncountedMessage : public ui::ModalMessage {
+class UncountedMessage : public seams::ModalMessage {
 public:
     explicit UncountedMessage(harness::RecordingMessage& message) : m_(message) {}
     void Show(std::string_view text) override {

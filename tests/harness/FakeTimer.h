@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "harness/VirtualClock.h"
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 
 namespace harness {
 
@@ -11,7 +11,7 @@ namespace harness {
 // interval later; Start on a running one changes nothing. Stop cancels it, and each tick
 // schedules the next before it runs the handler, so a handler that stops its own timer gets no
 // further tick.
-class FakeTimer : public ui::Timer {
+class FakeTimer : public seams::Timer {
 public:
     FakeTimer(VirtualClock& clock, int intervalMs) : clock_(clock), interval_(Ms(intervalMs)) {}
     ~FakeTimer() override { Cancel(); }

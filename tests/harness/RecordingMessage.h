@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "harness/VirtualClock.h"
-#include "ui/ModalMessage.h"
+#include "seams/ModalMessage.h"
 
 namespace harness {
 
@@ -14,7 +14,7 @@ namespace harness {
 // notifications during a modal message. A message shown while another is up is recorded as
 // nested and returns at once: the logic must never stack messages, and a test asserts that with
 // NestedCount() instead of the harness recursing until the stack runs out.
-class RecordingMessage : public ui::ModalMessage {
+class RecordingMessage : public seams::ModalMessage {
 public:
     struct Shown {
         Micros at;

@@ -17,7 +17,7 @@ constexpr std::size_t kWriteReplyLength = 8;
 
 }  // namespace
 
-Exchange::Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait,
+Exchange::Exchange(rtu::SerialControl& serial, seams::Timer& timer1, Wait& wait,
                    const LinkSettings& link, rtu::TrafficTrace* trace)
     : serial_(serial), wait_(wait), link_(link), framer_(serial, timer1, *this, trace) {}
 

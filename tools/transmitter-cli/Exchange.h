@@ -9,7 +9,7 @@
 #include "link/ReplyFramer.h"
 #include "link/SerialControl.h"
 #include "link/TrafficTrace.h"
-#include "ui/Timer.h"
+#include "seams/Timer.h"
 
 namespace cli {
 
@@ -37,7 +37,7 @@ enum class Outcome : std::uint8_t {
 class Exchange : public rtu::ReplyHandler, public rtu::SerialListener {
 public:
     // `trace`, when given, hears every frame sent and every reply gathered, as in the window.
-    Exchange(rtu::SerialControl& serial, ui::Timer& timer1, Wait& wait, const LinkSettings& link,
+    Exchange(rtu::SerialControl& serial, seams::Timer& timer1, Wait& wait, const LinkSettings& link,
              rtu::TrafficTrace* trace = nullptr);
 
     // Timer1's tick: the 50 ms of silence after a reply have passed.

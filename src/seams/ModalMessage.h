@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace ui {
+namespace seams {
 
 // A modal message with one OK button, titled with the application's name. Returns when the
 // operator dismisses it. Timer ticks and serial notifications may still be delivered meanwhile.
@@ -12,4 +12,4 @@ public:
     virtual void Show(std::string_view text) = 0;
 };
 
-}  // namespace ui
+}  // namespace seams

@@ -1,8 +1,8 @@
-#include "link/PortList.h"
+#include "app/PortList.h"
 
 #include <algorithm>
 
-namespace rtu {
+namespace app {
 namespace {
 
 struct Probe {
@@ -12,7 +12,7 @@ struct Probe {
 
 // Empties Combo1 (its text and selection too) and appends every candidate that can be opened and
 // closed again. Selects nothing.
-Probe ProbeInto(SerialControl& serial, ui::WindowOperations& window,
+Probe ProbeInto(rtu::SerialControl& serial, ui::WindowOperations& window,
                 std::span<const std::string> candidates) {
     Probe probe;
     window.ClearItems(ui::Widget::Combo1);
@@ -21,11 +21,11 @@ Probe ProbeInto(SerialControl& serial, ui::WindowOperations& window,
         if (serial.IsOpen()) {
             continue;
         }
-        const SerialError error = serial.OpenAndClose();
-        if (error == SerialError::PermissionDenied) {
+        const rtu::SerialError error = serial.OpenAndClose();
+        if (error == rtu::SerialError::PermissionDenied) {
             probe.refused.push_back(name);
         }
-        if (error != SerialError::None) {
+        if (error != rtu::SerialError::None) {
             continue;
         }
         window.AddItem(ui::Widget::Combo1, name);
@@ -36,7 +36,7 @@ Probe ProbeInto(SerialControl& serial, ui::WindowOperations& window,
 
 }  // namespace
 
-std::vector<std::string> FillPortList(SerialControl& serial, ui::WindowOperations& window,
+std::vector<std::string> FillPortList(rtu::SerialControl& serial, ui::WindowOperations& window,
                                       std::span<const std::string> candidates) {
     Probe probe = ProbeInto(serial, window, candidates);
     // Fails harmlessly when the list is empty: nothing is selected then.
@@ -44,7 +44,7 @@ std::vector<std::string> FillPortList(SerialControl& serial, ui::WindowOperation
     return std::move(probe.refused);
 }
 
-std::vector<std::string> RefreshPortList(SerialControl& serial, ui::WindowOperations& window,
+std::vector<std::string> RefreshPortList(rtu::SerialControl& serial, ui::WindowOperations& window,
                                          std::span<const std::string> candidates) {
     const std::string text = window.Text(ui::Widget::Combo1);
     const bool picked = window.SelectedIndex(ui::Widget::Combo1) >= 0;
@@ -59,4 +59,4 @@ std::vector<std::string> RefreshPortList(SerialControl& serial, ui::WindowOperat
     return std::move(probe.refused);
 }
 
-}  // namespace rtu
+}  // namespace app

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace ui {
+namespace seams {
 
 // A window timer with a fixed interval. Its ticks are wired to a handler by whoever creates it.
 // Start on a stopped timer makes the first tick come one full interval later; Stop then Start
@@ -15,4 +15,4 @@ public:
     virtual bool IsRunning() const = 0;
 };
 
-}  // namespace ui
+}  // namespace seams
