@@ -62,16 +62,12 @@ void ShowFromStart(QLineEdit* edit) {
     edit->setCursorPosition(0);
 }
 
-// A port's name is told apart from the others by its end (/dev/ttyUSB1, the serial number at the
-// end of a /dev/serial/by-id/ link): the port chooser shows a name too long for it from its end.
-void ShowFromEnd(QLineEdit* edit) {
-    edit->setCursorPosition(static_cast<int>(edit->text().size()));
-}
-
-// Which part of a text too long for its box the widget shows.
+// Which part of a text too long for its box a list shows. A port's name is told apart from the
+// others by its end (/dev/ttyUSB1, the serial number at the end of a /dev/serial/by-id/ link), so
+// the port chooser shows its end; the other lists show their start.
 void ShowTellingPart(Widget widget, QLineEdit* edit) {
     if (widget == Widget::Combo1) {
-        ShowFromEnd(edit);
+        edit->setCursorPosition(static_cast<int>(edit->text().size()));
     } else {
         ShowFromStart(edit);
     }
