@@ -1,8 +1,8 @@
 #include "device/RegisterMap.h"
 
 #include <algorithm>
-#include <stdexcept>
 
+#include "device/RegisterTable.h"
 #include "link/Crc16.h"
 
 namespace device {
@@ -65,7 +65,7 @@ namespace {
 
 // Splits n into high and low byte at frame[at], frame[at+1]; 0..65535 only.
 bool Put16(std::span<std::uint8_t> frame, std::size_t at, std::int32_t n) {
-    if (n < 0 || n > 65535) {
+    if (n < 0 || n > MaxOf(RegisterKind::Number16)) {
         return false;
     }
     frame[at] = static_cast<std::uint8_t>(n / 256);
@@ -85,48 +85,6 @@ bool Put32(std::span<std::uint8_t> frame, std::size_t at, std::int32_t n) {
     return true;
 }
 
-enum class Encoding : std::uint8_t {
-    List,      // the register's low byte is the selected entry; the high byte is written as 0
-    Number16,  // one register, 0..65535
-    Number32,  // a register pair, most significant half first, 0..2147483647
-};
-
-struct FieldRegister {
-    Widget field;
-    std::uint8_t reg;  // the first register of a pair
-    Encoding encoding;
-};
-
-// Which register holds each field's value.
-constexpr std::array<FieldRegister, 17> kFieldRegisters{{
-    {Widget::Text1, 0, Encoding::Number16},    // communication address
-    {Widget::Combo2, 1, Encoding::List},       // baud rate
-    {Widget::Combo8, 2, Encoding::List},       // parity
-    {Widget::Combo3, 3, Encoding::List},       // protocol
-    {Widget::Combo4, 4, Encoding::List},       // turn counting mode
-    {Widget::Combo5, 5, Encoding::List},       // work mode
-    {Widget::Combo6, 6, Encoding::List},       // direction of rotation
-    {Widget::Text4, 7, Encoding::Number16},    // resolution per turn
-    {Widget::Combo7, 8, Encoding::List},       // gear selection
-    {Widget::Text5, 9, Encoding::Number16},    // current upper limit
-    {Widget::Text6, 10, Encoding::Number16},   // current lower limit
-    {Widget::Text2, 11, Encoding::Number32},   // cycle value
-    {Widget::Text3, 13, Encoding::Number32},   // reciprocation value
-    {Widget::Text7, 15, Encoding::Number32},   // upper limit position
-    {Widget::Text8, 17, Encoding::Number32},   // lower limit position
-    {Widget::Text9, 19, Encoding::Number32},   // preset position
-    {Widget::Text10, 21, Encoding::Number32},  // current position, read only
-}};
-
-const FieldRegister& RegisterOf(Widget field) {
-    for (const FieldRegister& f : kFieldRegisters) {
-        if (f.field == field) {
-            return f;
-        }
-    }
-    throw std::logic_error("RegisterMap: the field has no register");
-}
-
 // A write frame's register data starts at byte 7; a read reply's at byte 3. Each register takes
 // two bytes, counted from the first register the frame carries.
 constexpr std::size_t kWriteDataStart = 7;
@@ -135,17 +93,17 @@ constexpr std::size_t kReplyDataStart = 3;
 // Writes one field into a write frame whose data begins with register firstReg.
 bool PutField(std::span<std::uint8_t> frame, std::uint8_t firstReg, Widget field,
               const ui::WindowOperations& window) {
-    const FieldRegister& f = RegisterOf(field);
-    const std::size_t at = kWriteDataStart + 2 * static_cast<std::size_t>(f.reg - firstReg);
-    if (f.encoding == Encoding::List) {
+    const ConfigRegister& r = RegisterOf(field);
+    const std::size_t at = kWriteDataStart + 2 * static_cast<std::size_t>(r.reg - firstReg);
+    if (r.kind == RegisterKind::List) {
         const int index = window.SelectedIndex(field);
-        return index <= 255 && Put16(frame, at, index);
+        return index <= MaxOf(RegisterKind::List) && Put16(frame, at, index);
     }
     const auto n = TextToInt32(window.Text(field));
     if (!n) {
         return false;
     }
-    return f.encoding == Encoding::Number32 ? Put32(frame, at, *n) : Put16(frame, at, *n);
+    return r.kind == RegisterKind::Number32 ? Put32(frame, at, *n) : Put16(frame, at, *n);
 }
 
 // In the order the fields are converted; the first that fails is the one the operator is shown.
@@ -160,18 +118,18 @@ constexpr std::array<Widget, 15> kSaveOrder{
 
 bool ShowField(const rtu::RxBufferBytes& rx, std::uint8_t firstReg, Widget field,
                ui::WindowOperations& window) {
-    const FieldRegister& f = RegisterOf(field);
-    const std::size_t at = kReplyDataStart + 2 * static_cast<std::size_t>(f.reg - firstReg);
-    switch (f.encoding) {
-        case Encoding::List: {
+    const ConfigRegister& r = RegisterOf(field);
+    const std::size_t at = kReplyDataStart + 2 * static_cast<std::size_t>(r.reg - firstReg);
+    switch (r.kind) {
+        case RegisterKind::List: {
             const std::uint8_t low = rx[at + 1];
             return window.SetSelectedIndex(field,
                                            field == Widget::Combo3 ? ProtocolIndex(low) : low);
         }
-        case Encoding::Number16:
+        case RegisterKind::Number16:
             window.SetText(field, DecimalText(Decode16(rx, at)).View());
             return true;
-        case Encoding::Number32: {
+        case RegisterKind::Number32: {
             const auto value = Decode32(rx, at);
             if (!value) {
                 return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/RegisterMap.h"
+#include "device/RegisterTable.h"
 
 namespace device {
 
@@ -10,8 +11,8 @@ using ui::Widget;
 
 namespace {
 constexpr std::uint8_t kReadException = rtu::kReadHoldingRegisters | rtu::kExceptionFlag;
-// A position reply carries registers 21-22.
-constexpr std::uint8_t kPositionRegister = 21;
+// A position reply carries the live position's register pair.
+constexpr std::uint8_t kPositionRegister = RegisterOf(ui::Widget::Text10).reg;
 }  // namespace
 
 void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {

@@ -55,7 +55,7 @@ RequestKind KindOf(std::span<const std::uint8_t> frame) {
     if (start < reg::kStatusWords) {
         return RequestKind::PositionRead;
     }
-    if (start < reg::kStatusWords + 3) {
+    if (start < reg::kStatusWords + device::kStatusRegisterCount) {
         return RequestKind::StatusRead;
     }
     if (start == reg::kFirmwareVersion) {

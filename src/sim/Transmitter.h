@@ -4,38 +4,45 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
+#include "device/RegisterTable.h"
 #include "sim/Faults.h"
 #include "sim/Reply.h"
 
 namespace sim {
 
-inline constexpr std::size_t kRegisterCount = 28;
+// Registers 0 to the firmware version.
+inline constexpr std::size_t kRegisterCount = device::kVersionRegister + 1;
 
-// Holding registers the device gives a meaning to. 32-bit values take two registers, the
-// lower-numbered one holding the most significant half.
+// Holding registers the device gives a meaning to, from the device's register table. 32-bit
+// values take two registers, the lower-numbered one holding the most significant half.
 namespace reg {
-inline constexpr std::size_t kCommAddress = 0;
-inline constexpr std::size_t kBaudRate = 1;
-inline constexpr std::size_t kParity = 2;
-inline constexpr std::size_t kProtocol = 3;
-inline constexpr std::size_t kTurnCountMode = 4;  // 0 single-turn, 1 multi-turn
-inline constexpr std::size_t kWorkMode = 5;
-inline constexpr std::size_t kRotationDirection = 6;  // 0 clockwise (up), 1 counter-clockwise
-inline constexpr std::size_t kResolutionPerTurn = 7;
-inline constexpr std::size_t kGearSelection = 8;
-inline constexpr std::size_t kCurrentUpperLimit = 9;
-inline constexpr std::size_t kCurrentLowerLimit = 10;
-inline constexpr std::size_t kCycleValue = 11;
-inline constexpr std::size_t kReciprocationValue = 13;
-inline constexpr std::size_t kUpperLimitPosition = 15;
-inline constexpr std::size_t kLowerLimitPosition = 17;
-inline constexpr std::size_t kPresetPosition = 19;
-inline constexpr std::size_t kCurrentPosition = 21;
-inline constexpr std::size_t kStatusWords = 23;  // three registers
-inline constexpr std::size_t kFirmwareVersion = 27;
+constexpr std::size_t Named(std::string_view name) {
+    return device::RegisterNamed(name).reg;
+}
+inline constexpr std::size_t kCommAddress = Named("CommAddress");
+inline constexpr std::size_t kBaudRate = Named("BaudRate");
+inline constexpr std::size_t kParity = Named("Parity");
+inline constexpr std::size_t kProtocol = Named("Protocol");
+inline constexpr std::size_t kTurnCountMode = Named("TurnCountMode");  // 0 single, 1 multi-turn
+inline constexpr std::size_t kWorkMode = Named("WorkMode");
+// 0 clockwise (up), 1 counter-clockwise
+inline constexpr std::size_t kRotationDirection = Named("RotationDirection");
+inline constexpr std::size_t kResolutionPerTurn = Named("ResolutionPerTurn");
+inline constexpr std::size_t kGearSelection = Named("GearSelection");
+inline constexpr std::size_t kCurrentUpperLimit = Named("CurrentUpperLimit");
+inline constexpr std::size_t kCurrentLowerLimit = Named("CurrentLowerLimit");
+inline constexpr std::size_t kCycleValue = Named("CycleValue");
+inline constexpr std::size_t kReciprocationValue = Named("ReciprocationValue");
+inline constexpr std::size_t kUpperLimitPosition = Named("UpperLimitPosition");
+inline constexpr std::size_t kLowerLimitPosition = Named("LowerLimitPosition");
+inline constexpr std::size_t kPresetPosition = Named("PresetPosition");
+inline constexpr std::size_t kCurrentPosition = Named("CurrentPosition");
+inline constexpr std::size_t kStatusWords = device::kStatusRegister;  // three registers
+inline constexpr std::size_t kFirmwareVersion = device::kVersionRegister;
 // Registers from here on are measured or fixed by the device and refuse writes.
-inline constexpr std::size_t kFirstReadOnly = 21;
+inline constexpr std::size_t kFirstReadOnly = kCurrentPosition;
 }  // namespace reg
 
 // Modbus exception codes.

@@ -32,7 +32,7 @@ std::optional<std::int32_t> ListIndex(const ConfigKey& key, std::string_view tex
 
 std::optional<std::int32_t> Number(const ConfigKey& key, std::string_view text) {
     const auto n = device::TextToInt32(text);
-    if (!n || *n < 0 || (key.kind == KeyKind::Number16 && *n > 65535)) {
+    if (!n || *n < 0 || *n > device::MaxOf(key.kind)) {
         return std::nullopt;
     }
     return n;
@@ -74,7 +74,7 @@ std::optional<Refusal> ParseAssignments(std::span<const std::string> pairs, Conf
         const std::string_view view(pair);
         const std::string_view key = view.substr(0, eq);
         const auto index = ConfigKeyIndex(key);
-        if (index && !kConfigKeys[*index].saved) {
+        if (index && !kConfigKeys[*index].Saved()) {
             return Refusal{std::string(key), "is written by preset, not by save"};
         }
         if (auto refused = Assign(values, key, view.substr(eq + 1))) {

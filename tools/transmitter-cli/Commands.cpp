@@ -17,7 +17,8 @@ constexpr auto kWatchPeriod = std::chrono::milliseconds(200);
 // A configuration reply carries register r at byte 3 + 2r; the save request at byte 7 + 2r.
 constexpr std::size_t kReplyData = 3;
 constexpr std::size_t kSaveData = 7;
-constexpr std::size_t kSavedRegisters = 19;
+// The save writes every register before the preset position.
+constexpr std::size_t kSavedRegisters = device::RegisterNamed("PresetPosition").reg;
 
 const rtu::FrameTable& Frames() {
     static const rtu::FrameTable frames = [] {
@@ -91,7 +92,7 @@ bool Ask(Exchange& exchange, std::span<const std::uint8_t> request, std::string_
 
 std::string RegisterHex(const rtu::RxBufferBytes& reply, const ConfigKey& key) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const std::size_t width = key.kind == KeyKind::Number32 ? 4 : 2;
+    const std::size_t width = 2 * key.Width();
     std::string text = "0x";
     for (std::size_t i = 0; i < width; ++i) {
         const std::uint8_t b = reply[kReplyData + 2 * key.reg + i];
@@ -107,7 +108,7 @@ bool ReportUndecoded(const rtu::RxBufferBytes& reply, const ConfigValues& values
     bool any = false;
     for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
         const ConfigKey& key = kConfigKeys[i];
-        if (values[i] || (replacements != nullptr && (!key.saved || (*replacements)[i]))) {
+        if (values[i] || (replacements != nullptr && (!key.Saved() || (*replacements)[i]))) {
             continue;
         }
         any = true;

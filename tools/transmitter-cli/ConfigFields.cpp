@@ -24,7 +24,7 @@ std::optional<std::size_t> FillSaveFrame(const ConfigValues& values,
     ui::WindowModel window;
     for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
         const ConfigKey& key = kConfigKeys[i];
-        if (!key.saved) {
+        if (!key.Saved()) {
             continue;
         }
         if (!values[i]) {

@@ -85,7 +85,7 @@ std::optional<Refusal> ApplyConfigJson(std::string_view json, ConfigValues& valu
         const std::string key = it.key().toStdString();
         const QJsonValue value = it.value();
         const auto index = ConfigKeyIndex(key);
-        if (IsReportKey(key) || value.isNull() || (index && !kConfigKeys[*index].saved)) {
+        if (IsReportKey(key) || value.isNull() || (index && !kConfigKeys[*index].Saved())) {
             continue;
         }
         if (!index) {

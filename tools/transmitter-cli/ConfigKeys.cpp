@@ -19,8 +19,7 @@ bool IsReportKey(std::string_view name) {
 
 const ConfigKey* KeyOfRegister(std::size_t reg) {
     for (const ConfigKey& key : kConfigKeys) {
-        const std::size_t width = key.kind == KeyKind::Number32 ? 2 : 1;
-        if (reg >= key.reg && reg < key.reg + width) {
+        if (key.Holds(reg)) {
             return &key;
         }
     }

@@ -6,46 +6,27 @@
 #include <optional>
 #include <string_view>
 
-#include "ui/Widget.h"
+#include "device/RegisterTable.h"
 
 namespace cli {
 
-enum class KeyKind : std::uint8_t {
-    List,      // the register's low byte is an entry of the field's list
-    Number16,  // one register, 0..65535
-    Number32,  // a register pair, 0..2147483647
-};
-
+using KeyKind = device::RegisterKind;
 // A register by the name scripts use for it, and the window field that shows it.
-struct ConfigKey {
-    std::string_view name;
-    ui::Widget field;
-    KeyKind kind;
-    std::uint8_t reg;  // the first register of a pair
-    bool saved;        // written by save (registers 0-18); the preset position is written by preset
-};
+using ConfigKey = device::ConfigRegister;
 
 inline constexpr std::size_t kConfigKeyCount = 16;
 
-// Registers 0-20, in register order: the order read prints them in.
-inline constexpr std::array<ConfigKey, kConfigKeyCount> kConfigKeys{{
-    {"CommAddress", ui::Widget::Text1, KeyKind::Number16, 0, true},
-    {"BaudRate", ui::Widget::Combo2, KeyKind::List, 1, true},
-    {"Parity", ui::Widget::Combo8, KeyKind::List, 2, true},
-    {"Protocol", ui::Widget::Combo3, KeyKind::List, 3, true},
-    {"TurnCountMode", ui::Widget::Combo4, KeyKind::List, 4, true},
-    {"WorkMode", ui::Widget::Combo5, KeyKind::List, 5, true},
-    {"RotationDirection", ui::Widget::Combo6, KeyKind::List, 6, true},
-    {"ResolutionPerTurn", ui::Widget::Text4, KeyKind::Number16, 7, true},
-    {"GearSelection", ui::Widget::Combo7, KeyKind::List, 8, true},
-    {"CurrentUpperLimit", ui::Widget::Text5, KeyKind::Number16, 9, true},
-    {"CurrentLowerLimit", ui::Widget::Text6, KeyKind::Number16, 10, true},
-    {"CycleValue", ui::Widget::Text2, KeyKind::Number32, 11, true},
-    {"ReciprocationValue", ui::Widget::Text3, KeyKind::Number32, 13, true},
-    {"UpperLimitPosition", ui::Widget::Text7, KeyKind::Number32, 15, true},
-    {"LowerLimitPosition", ui::Widget::Text8, KeyKind::Number32, 17, true},
-    {"PresetPosition", ui::Widget::Text9, KeyKind::Number32, 19, false},
-}};
+// Registers 0-20, in register order: the order read prints them in. The live position, the
+// table's last entry, is reported beside them.
+inline constexpr std::array<ConfigKey, kConfigKeyCount> kConfigKeys = [] {
+    std::array<ConfigKey, kConfigKeyCount> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = device::kRegisterTable[i];
+    }
+    return keys;
+}();
+static_assert(device::kRegisterTable.size() == kConfigKeyCount + 1 &&
+              device::kRegisterTable.back().writtenBy == device::WrittenBy::Nothing);
 
 // What read prints beside the configuration; save accepts these keys in its input and ignores
 // them, so that read's output can be saved as it is.
