@@ -37,8 +37,8 @@ void Form1::Form_Load() {
 
 void Form1::ListPorts(bool refresh) {
     const auto candidates = rtu::PortCandidates(out_.naming, out_.serial.SystemPortNames());
-    refused_ = refresh ? RefreshPortList(out_.serial, out_.window, candidates)
-                       : FillPortList(out_.serial, out_.window, candidates);
+    refused_ = refresh ? RefreshPortList(out_.serial, out_.window, candidates, offeredFirst_)
+                       : FillPortList(out_.serial, out_.window, candidates, offeredFirst_);
     if (refused_.empty() || refusalLogged_) {
         return;
     }

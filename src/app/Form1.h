@@ -50,6 +50,11 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
+    // A port that heads Combo1's list whether the probe finds it or not, and is selected at load:
+    // the one asked for on the command line, or the built-in simulated transmitter. Call before
+    // Form_Load.
+    void OfferPortFirst(std::string port) { offeredFirst_ = std::move(port); }
+
     // Events of the window.
     void Form_Load();
     void Command1_Click();
@@ -103,6 +108,7 @@ private:
     device::Scheduler scheduler_;
     device::ReplyInterpreter interpreter_;
     rtu::ReplyFramer framer_;
+    std::string offeredFirst_;
     std::string openPort_;              // the port opened last, for naming it in a failure
     std::vector<std::string> refused_;  // ports the last probe could not open for want of rights
     bool refusalLogged_ = false;

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/PtyServer.h"
+#include "posix/PtyServer.h"
 
 namespace {
 

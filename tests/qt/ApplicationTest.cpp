@@ -1,4 +1,4 @@
-#include "app/Application.h"
+#include "qt/Application.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "MessageWatch.h"
-#include "app/QuitOnSignals.h"
+#include "qt/QuitOnSignals.h"
 
 namespace {
 
@@ -87,8 +87,8 @@ TEST(Application, OffersTheGivenPortFirstAndOpensItOnCommand1) {
     ::close(master);
 }
 
-// The whole load through the real timers and a pseudo-terminal: configuration, status and
-// version replies from the simulated transmitter reach the window.
+// The whole load through the real timers and the in-process simulated transmitter: configuration,
+// status and version replies from the simulated transmitter reach the window.
 TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     MessageWatch messages;
     app::CommandLine line;
@@ -96,12 +96,11 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     app::Application application(line);
     ui::Form1Window& window = application.Window();
     application.Start();
-    // The pseudo-terminal goes by a short name that fits Combo1; its path is in the tooltip.
+    // The built-in device goes by a short name that fits Combo1; the tooltip says what it is.
     ASSERT_EQ(window.Text(Combo1), "SIM1");
     const auto* combo = static_cast<QComboBox*>(window.QtWidget(Combo1));
-    EXPECT_TRUE(
-        combo->itemData(0, Qt::ToolTipRole).toString().startsWith(QStringLiteral("/dev/pts/")))
-        << combo->itemData(0, Qt::ToolTipRole).toString().toStdString();
+    EXPECT_EQ(combo->itemData(0, Qt::ToolTipRole).toString().toStdString(),
+              "内置模拟变送器（演示）");
 
     QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.Text(Label20).rfind("Ver", 0) == 0; }, 5000))

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/Form1Window.h"
+#include "qt/Form1Window.h"
 #include "ui/Placement.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/Form1Window.h"
+#include "qt/Form1Window.h"
 
 #include <gtest/gtest.h>
 

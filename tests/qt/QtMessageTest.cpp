@@ -1,4 +1,4 @@
-#include "app/QtMessage.h"
+#include "qt/QtMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "app/QtTimer.h"
+#include "qt/QtTimer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "link/QtSerialControl.h"
+#include "qt/QtSerialControl.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -298,7 +298,7 @@ TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
 // The tries made with the start-up listing answer the port list's first probe of each port, as
 // the port was then; a later probe opens the port itself.
 TEST(QtSerialControl, TheStartUpTriesAnswerTheFirstProbeOfEachPortOnly) {
-    rtu::QtSerialControl::Listing tried = rtu::QtSerialControl::ListAndTryPorts();
+    rtu::QtSerialControl::Listing tried = rtu::QtPortCatalogue::ListAndTryPorts();
     ASSERT_EQ(tried.tries.size(), static_cast<std::size_t>(tried.ports.size()));
     if (tried.ports.isEmpty()) {
         GTEST_SKIP() << "this machine lists no serial ports";

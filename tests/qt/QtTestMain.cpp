@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "app/QtEventLoop.h"
+#include "qt/QtEventLoop.h"
 
 // The widget tests need a QApplication; without a display they use the offscreen platform,
 // also when the test list is gathered at build time. They run on the program's event loop.

@@ -1,4 +1,4 @@
-#include "app/QtTimer.h"
+#include "qt/QtTimer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/WindowTimer.h"
+#include "qt/WindowTimer.h"
 
 namespace {
 
@@ -29,10 +29,9 @@ struct TickLog {
     void Tick() { at.push_back(clock.elapsed()); }
 };
 
-// Both window timers keep the same contract: QTimer's everywhere, the timerfd one on Linux.
+// Both window timers keep the same contract: QTimer's and the timerfd one.
 template <typename T>
 class WindowTimerTest : public ::testing::Test {};
-#ifdef __linux__
 // The timerfd timer as the program runs it: waking ahead of its deadlines and keeping the order
 // of the wire's events.
 class PunctualTimer : public app::TimerFdTimer {
@@ -46,9 +45,6 @@ private:
     app::WireEvents events_;
 };
 using Adapters = ::testing::Types<app::QtTimer, app::TimerFdTimer, PunctualTimer>;
-#else
-using Adapters = ::testing::Types<app::QtTimer>;
-#endif
 TYPED_TEST_SUITE(WindowTimerTest, Adapters);
 
 TYPED_TEST(WindowTimerTest, TicksOnItsDeadlinesNeverEarly) {
@@ -116,7 +112,6 @@ TYPED_TEST(WindowTimerTest, StopEndsTheTicksAndAHandlerMayStopItsOwnTimer) {
     EXPECT_FALSE(selfStopping.IsRunning());
 }
 
-#ifdef __linux__
 TEST(TimerFdTimer, ALateWakeUpGivesOneTickAndTheNextStaysOnTheGrid) {
     // The first handler holds the thread for more than three intervals: the expiries that piled
     // up meanwhile give one tick, and the tick after it is due on the grid of the start.
@@ -231,6 +226,5 @@ TEST(WireEvents, TheOwnEventWinsOnlyWhenNoOtherCameFirst) {
         }
     }
 }
-#endif
 
 }  // namespace

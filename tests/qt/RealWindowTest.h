@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "MessageWatch.h"
-#include "app/Application.h"
-#include "sim/PtyServer.h"
+#include "posix/PtyServer.h"
+#include "qt/Application.h"
 
 // A device that answers at once is loaded about 0.7 s after the open; a busy machine gets more.
 inline constexpr int kLoadDeadlineMs = 5000;

@@ -16,7 +16,7 @@
 #include <QStyleOptionFrame>
 #include <QTest>
 
-#include "ui/Form1Window.h"
+#include "qt/Form1Window.h"
 #include "ui/Placement.h"
 
 namespace {

@@ -18,11 +18,11 @@
 #include "Options.h"
 #include "ProgramVersion.h"
 #include "QtWait.h"
-#include "app/QtTimer.h"
 #include "link/FailureCause.h"
 #include "link/PortName.h"
-#include "link/QtSerialControl.h"
 #include "link/TraceWriter.h"
+#include "qt/QtSerialControl.h"
+#include "qt/QtTimer.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ProgramVersion.h"
-#include "sim/PtyServer.h"
+#include "posix/PtyServer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/AppIcon.h"
+#include "qt/AppIcon.h"
 
 #include <QDir>
 #include <QImageReader>

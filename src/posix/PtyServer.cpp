@@ -1,4 +1,4 @@
-#include "sim/PtyServer.h"
+#include "posix/PtyServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +10,6 @@
 #include <system_error>
 
 #include "link/TraceLine.h"
-#include "sim/LineTiming.h"
 
 namespace sim {
 
@@ -61,7 +60,28 @@ void PtyServer::Start() {
     if (thread_.joinable()) {
         return;
     }
-    framer_ = RequestFramer(kSilenceUs);
+    {
+        const std::lock_guard lock(mutex_);
+        line_.Reset();
+        line_.SetLog([this](std::string_view event, std::span<const std::uint8_t> bytes,
+                            std::int64_t atUs, std::string_view verdict) {
+            if (!log_) {
+                return;
+            }
+            // Kept until the lock is let go: a sink may change the device.
+            // Stamped on the monotonic clock itself, as the tool stamps its trace, so that both
+            // sides of the line can be read together.
+            const std::int64_t epochUs =
+                std::chrono::duration_cast<std::chrono::microseconds>(epoch_.time_since_epoch())
+                    .count();
+            rtu::TraceLine line(epochUs + atUs);
+            line.Word(event).Hex(bytes);
+            if (!verdict.empty()) {
+                line.Word(verdict);
+            }
+            logLines_.emplace_back(line.Text());
+        });
+    }
     if (::openpty(&masterFd_, &slaveFd_, nullptr, nullptr, nullptr) != 0) {
         ThrowErrno("openpty");
     }
@@ -99,13 +119,14 @@ void PtyServer::Stop() {
     CloseFd(wakePipe_[0]);
     CloseFd(wakePipe_[1]);
     path_.clear();
-    pending_ = {};
+    const std::lock_guard lock(mutex_);
+    line_.Reset();
 }
 
 void PtyServer::Update(const std::function<void(Transmitter&)>& change) {
     const std::lock_guard lock(mutex_);
-    device_.AdvanceTo(NowUs());
-    change(device_);
+    line_.Device().AdvanceTo(NowUs());
+    change(line_.Device());
 }
 
 void PtyServer::SetFaults(const Faults& faults) {
@@ -123,6 +144,10 @@ std::uint16_t PtyServer::Register(std::size_t index) {
 }
 
 std::size_t PtyServer::Inject(std::span<const std::uint8_t> bytes) {
+    return WriteToMaster(bytes);
+}
+
+std::size_t PtyServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
     std::size_t written = 0;
     while (masterFd_ >= 0 && written < bytes.size()) {
         const ssize_t n = ::write(masterFd_, bytes.data() + written, bytes.size() - written);
@@ -131,21 +156,29 @@ std::size_t PtyServer::Inject(std::span<const std::uint8_t> bytes) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            break;
+            break;  // nobody reads the slave side and its queue is full: the rest is lost
         }
     }
     return written;
 }
 
 void PtyServer::Serve() {
+    const LineDevice::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
+        return WriteToMaster(bytes);
+    };
     std::array<std::uint8_t, 512> input{};
     for (;;) {
-        WriteDue(NowUs());
-        TakeFrames(NowUs());
-
+        std::int64_t wakeUs = -1;
+        {
+            const std::lock_guard lock(mutex_);
+            line_.WriteDue(NowUs(), toMaster);
+            line_.TakeFrames(NowUs());
+            wakeUs = line_.NextWakeUs();
+        }
+        FlushLog();
         timespec timeout{};
         timespec* wait = nullptr;
-        if (const std::int64_t wakeUs = NextWakeUs(); wakeUs >= 0) {
+        if (wakeUs >= 0) {
             const std::int64_t waitUs = std::max<std::int64_t>(0, wakeUs - NowUs());
             timeout.tv_sec = static_cast<time_t>(waitUs / 1'000'000);
             timeout.tv_nsec = static_cast<long>(waitUs % 1'000'000 * 1000);
@@ -165,9 +198,11 @@ void PtyServer::Serve() {
             for (;;) {
                 const ssize_t n = ::read(masterFd_, input.data(), input.size());
                 if (n > 0) {
-                    const std::int64_t now = NowUs();
-                    framer_.Push(std::span(input).first(static_cast<std::size_t>(n)), now);
-                    TakeFrames(now);
+                    {
+                        const std::lock_guard lock(mutex_);
+                        line_.Hear(std::span(input).first(static_cast<std::size_t>(n)), NowUs());
+                    }
+                    FlushLog();
                 } else if (n < 0 && errno == EINTR) {
                     continue;
                 } else {
@@ -182,100 +217,21 @@ void PtyServer::Serve() {
     }
 }
 
-void PtyServer::TakeFrames(std::int64_t nowUs) {
-    while (const auto frame = framer_.Next(nowUs)) {
-        // The master wrote the request in one go; on the line its last byte would arrive its
-        // wire time later.
-        const std::int64_t requestEndUs = nowUs + WireTimeUs(frame->size());
-        Log("rx", *frame, nowUs, rtu::VerdictWord(rtu::JudgeFrame(*frame)));
-        {
-            const std::lock_guard lock(mutex_);
-            device_.Handle(*frame, requestEndUs, reply_);
-        }
-        Schedule(reply_, requestEndUs);
+void PtyServer::FlushLog() {
+    std::vector<std::string> lines;
+    {
+        const std::lock_guard lock(mutex_);
+        lines.swap(logLines_);
     }
-}
-
-void PtyServer::Schedule(const Reply& reply, std::int64_t requestEndUs) {
-    for (std::size_t chunk = 0; chunk < reply.ChunkCount(); ++chunk) {
-        Pending* slot = nullptr;
-        for (Pending& p : pending_) {
-            if (!p.used) {
-                slot = &p;
-                break;
-            }
-        }
-        if (slot == nullptr) {
-            Log("dropped", reply.Bytes(chunk), NowUs());
-            continue;
-        }
-        const auto bytes = reply.Bytes(chunk);
-        slot->used = true;
-        slot->dueUs = requestEndUs + reply.ArrivalUs(chunk);
-        slot->size = bytes.size();
-        std::copy(bytes.begin(), bytes.end(), slot->bytes.begin());
+    for (const std::string& line : lines) {
+        log_(line);
     }
-}
-
-void PtyServer::WriteDue(std::int64_t nowUs) {
-    for (;;) {
-        Pending* next = nullptr;
-        for (Pending& p : pending_) {
-            if (p.used && p.dueUs <= nowUs && (next == nullptr || p.dueUs < next->dueUs)) {
-                next = &p;
-            }
-        }
-        if (next == nullptr) {
-            return;
-        }
-        std::size_t written = 0;
-        while (written < next->size) {
-            const ssize_t n =
-                ::write(masterFd_, next->bytes.data() + written, next->size - written);
-            if (n > 0) {
-                written += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                break;  // nobody reads the slave side and its queue is full: the rest is lost
-            }
-        }
-        Log("tx", std::span(next->bytes).first(written), NowUs());
-        next->used = false;
-    }
-}
-
-std::int64_t PtyServer::NextWakeUs() const {
-    std::int64_t wake = framer_.Deadline().value_or(-1);
-    for (const Pending& p : pending_) {
-        if (p.used && (wake < 0 || p.dueUs < wake)) {
-            wake = p.dueUs;
-        }
-    }
-    return wake;
 }
 
 std::int64_t PtyServer::NowUs() const {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                  epoch_)
         .count();
-}
-
-void PtyServer::Log(std::string_view event, std::span<const std::uint8_t> bytes, std::int64_t atUs,
-                    std::string_view verdict) {
-    if (!log_) {
-        return;
-    }
-    // Stamped on the monotonic clock itself, as the tool stamps its trace, so that both sides of
-    // the line can be read together.
-    const std::int64_t epochUs =
-        std::chrono::duration_cast<std::chrono::microseconds>(epoch_.time_since_epoch()).count();
-    rtu::TraceLine line(epochUs + atUs);
-    line.Word(event).Hex(bytes);
-    if (!verdict.empty()) {
-        line.Word(verdict);
-    }
-    log_(line.Text());
 }
 
 }  // namespace sim

@@ -4,7 +4,7 @@
 #include <future>
 #include <memory>
 
-#include "link/QtSerialControl.h"
+#include "qt/QtSerialControl.h"
 
 namespace app {
 

@@ -1,19 +1,15 @@
-#include "app/ReadAhead.h"
+#include "qt/ReadAhead.h"
 
-#ifdef HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
-#endif
 
 namespace app {
 
 ReadAhead::ReadAhead() {
     thread_.reset(QThread::create([this] {
-#ifdef HAVE_FONTCONFIG
         // Loads the configuration Qt's font database takes later: fontconfig keeps one
         // current configuration per process and guards its loading.
         FcInit();
-#endif
-        promise_.set_value(rtu::QtSerialControl::ListAndTryPorts());
+        promise_.set_value(rtu::QtPortCatalogue::ListAndTryPorts());
     }));
     listing_ = promise_.get_future();
     thread_->start();

@@ -1,4 +1,4 @@
-#include "ui/OverstrikeBold.h"
+#include "qt/OverstrikeBold.h"
 
 #include <QFont>
 #include <QPaintDevice>

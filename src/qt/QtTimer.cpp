@@ -1,4 +1,4 @@
-#include "app/QtTimer.h"
+#include "qt/QtTimer.h"
 
 namespace app {
 

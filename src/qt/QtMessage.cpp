@@ -1,4 +1,4 @@
-#include "app/QtMessage.h"
+#include "qt/QtMessage.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

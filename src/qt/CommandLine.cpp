@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "qt/CommandLine.h"
 
 #include <QCommandLineParser>
 

@@ -1,4 +1,4 @@
-#include "app/TimerFdTimer.h"
+#include "qt/TimerFdTimer.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>

@@ -11,21 +11,18 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "sim/Faults.h"
-#include "sim/Reply.h"
-#include "sim/RequestFramer.h"
+#include "sim/LineDevice.h"
 #include "sim/Transmitter.h"
 
 namespace sim {
 
 // Serves a Transmitter on a pseudo-terminal, in real time, on a background thread. A master
 // opens Path() (e.g. /dev/pts/5) as its serial port. The faults and registers may be changed
-// from any thread while it serves.
-//
-// A pty carries bytes at once whatever its baud rate, so the line's pace is simulated here: a
-// request counts as complete n * 87 us after its n bytes came in, and each chunk of a reply is
-// written in one piece at the moment its last byte would have arrived on a 115200 baud line.
+// from any thread while it serves. A pty carries bytes at once whatever its baud rate; the
+// LineDevice keeps the line's pace, and each chunk of a reply is written in one piece when due.
 class PtyServer {
 public:
     // One line of traffic in the tool's trace format, on the monotonic clock: each request as it
@@ -59,35 +56,15 @@ public:
     std::size_t Inject(std::span<const std::uint8_t> bytes);
 
 private:
-    // A reply chunk waiting for its time.
-    struct Pending {
-        bool used = false;
-        std::int64_t dueUs = 0;
-        std::size_t size = 0;
-        std::array<std::uint8_t, Reply::kCapacity> bytes{};
-    };
-
     void Serve();
-    void TakeFrames(std::int64_t nowUs);
-    void Schedule(const Reply& reply, std::int64_t requestEndUs);
-    void WriteDue(std::int64_t nowUs);
-    std::int64_t NextWakeUs() const;
+    std::size_t WriteToMaster(std::span<const std::uint8_t> bytes);
+    // Hands the lines logged under the lock to the sink, outside it.
+    void FlushLog();
     std::int64_t NowUs() const;
-    void Log(std::string_view event, std::span<const std::uint8_t> bytes, std::int64_t atUs,
-             std::string_view verdict = {});
-
-    // Frames are closed by their length (0x03, 0x10), else by 2 ms of silence. On a wire the
-    // Modbus rule is 3.5 characters, fixed at 1.75 ms above 19200 baud; a pty hands over what a
-    // master writes in one burst, and the scheduling of two processes adds jitter, so the gap
-    // used here is a little longer. It only matters for frames the device will refuse anyway.
-    static constexpr std::int64_t kSilenceUs = 2000;
-    static constexpr std::size_t kMaxPending = 16;
 
     std::mutex mutex_;
-    Transmitter device_;  // guarded by mutex_
-    RequestFramer framer_{kSilenceUs};
-    Reply reply_;
-    std::array<Pending, kMaxPending> pending_{};
+    LineDevice line_;                    // guarded by mutex_
+    std::vector<std::string> logLines_;  // guarded by mutex_
 
     LogSink log_;
     std::string path_;

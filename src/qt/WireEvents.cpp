@@ -1,4 +1,4 @@
-#include "app/WireEvents.h"
+#include "qt/WireEvents.h"
 
 #include <poll.h>
 

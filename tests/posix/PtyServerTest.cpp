@@ -1,4 +1,4 @@
-#include "sim/PtyServer.h"
+#include "posix/PtyServer.h"
 
 #include <fcntl.h>
 #include <poll.h>

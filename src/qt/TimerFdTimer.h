@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/WireEvents.h"
+#include "qt/WireEvents.h"
 #include "seams/Timer.h"
 
 namespace app {

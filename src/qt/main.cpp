@@ -7,15 +7,13 @@
 #include <system_error>
 
 #include "ProgramVersion.h"
-#include "app/Application.h"
-#include "app/CommandLine.h"
-#include "app/QtEventLoop.h"
-#ifdef __linux__
-#include "app/QuitOnSignals.h"
-#endif
-#include "app/ReadAhead.h"
-#include "app/XcbImages.h"
 #include "link/TraceWriter.h"
+#include "qt/Application.h"
+#include "qt/CommandLine.h"
+#include "qt/QtEventLoop.h"
+#include "qt/QuitOnSignals.h"
+#include "qt/ReadAhead.h"
+#include "qt/XcbImages.h"
 #include "ui/Widget.h"
 
 namespace {
@@ -117,7 +115,6 @@ int main(int argc, char* argv[]) {
     // Message boxes take the window's icon, read once.
     QApplication::setWindowIcon(application->Window().windowIcon());
     application->Start();
-#ifdef __linux__
     // The end of the session closes the port as closing the window does.
     std::unique_ptr<app::QuitOnSignals> quitOnSignals;
     try {
@@ -125,6 +122,5 @@ int main(int argc, char* argv[]) {
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "transmitter-config: signals end the program at once: %s\n", e.what());
     }
-#endif
     return QApplication::exec();
 }

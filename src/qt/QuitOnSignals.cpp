@@ -1,4 +1,4 @@
-#include "app/QuitOnSignals.h"
+#include "qt/QuitOnSignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "ui/Form1Window.h"
+#include "qt/Form1Window.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -14,8 +14,8 @@
 #include <functional>
 #include <limits>
 
-#include "ui/AppIcon.h"
-#include "ui/OverstrikeBold.h"
+#include "qt/AppIcon.h"
+#include "qt/OverstrikeBold.h"
 #include "ui/Placement.h"
 
 namespace ui {

@@ -1,0 +1,63 @@
+#include "qt/Application.h"
+
+#include "link/PortDetails.h"
+
+namespace app {
+
+using ui::Widget;
+
+Application::Demo::Demo(rtu::SerialControl& system) : control(system, port) {
+    pace.OnTick([this] { port.Tick(); });
+    // The shaft turns a tenth of a turn a second at the factory resolution of 3600 counts a
+    // turn, so that the live position moves.
+    port.Update([](sim::Transmitter& device) { device.SetSpeed(360); });
+}
+
+Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trace,
+                         std::future<rtu::QtSerialControl::Listing> portListing)
+    : trace_(trace),
+      demo_(commandLine.demo ? std::make_unique<Demo>(systemPorts_) : nullptr),
+      serial_(demo_ ? static_cast<rtu::SerialControl&>(demo_->control) : systemPorts_),
+      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::kHostPortNaming,
+                    trace}) {
+    systemPorts_.TakeFirstListing(std::move(portListing));
+    timer1_.OnTick([this] { form_.Timer1_Timer(); });
+    timer2_.OnTick([this] { form_.Timer2_Timer(); });
+    timer3_.OnTick([this] { form_.Timer3_Timer(); });
+    timer4_.OnTick([this] { form_.Timer4_Timer(); });
+    wire_.Add([this] { return systemPorts_.Descriptor(); });
+    for (WindowTimer* timer : {&timer1_, &timer2_, &timer3_}) {
+        timer->KeepOrderWith(wire_);
+    }
+    window_.SetClickHandler([this](Widget button) { form_.Click(button); });
+    window_.SetDropDownHandler([this](Widget list) {
+        if (list == Widget::Combo1) {
+            form_.Combo1_DropDown();
+        }
+    });
+    window_.SetItemToolTips(Widget::Combo1, [this](std::string_view item) {
+        return rtu::ToolTipOf(serial_.DetailsOf(item));
+    });
+    // The port of the command line, or the demo's, heads the port chooser and is selected.
+    if (demo_) {
+        form_.OfferPortFirst(std::string(kDemoPort));
+    } else if (!commandLine.port.empty()) {
+        form_.OfferPortFirst(commandLine.port);
+    }
+}
+
+Application::~Application() {
+    // The logic is destroyed before the control it listens to: nothing may reach it meanwhile.
+    serial_.SetListener(nullptr);
+    if (trace_ != nullptr && serial_.IsOpen()) {
+        trace_->Close();
+    }
+    serial_.Close();
+}
+
+void Application::Start() {
+    form_.Form_Load();
+    window_.show();
+}
+
+}  // namespace app

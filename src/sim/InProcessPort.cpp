@@ -1,0 +1,89 @@
+#include "sim/InProcessPort.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace sim {
+
+std::int64_t InProcessPort::SteadyMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+InProcessPort::InProcessPort(seams::Timer& pace, Clock now)
+    : pace_(pace), clock_(std::move(now)), start_(clock_()) {}
+
+std::int64_t InProcessPort::NowUs() const {
+    return clock_() - start_;
+}
+
+rtu::SerialError InProcessPort::Open() {
+    if (open_) {
+        return rtu::SerialError::Busy;
+    }
+    open_ = true;
+    received_ = 0;
+    line_.Reset();
+    return rtu::SerialError::None;
+}
+
+void InProcessPort::Close() {
+    open_ = false;
+    received_ = 0;
+    line_.Reset();
+    pace_.Stop();
+}
+
+void InProcessPort::Update(const std::function<void(Transmitter&)>& change) {
+    line_.Device().AdvanceTo(NowUs());
+    change(line_.Device());
+}
+
+bool InProcessPort::Write(std::span<const std::uint8_t> bytes) {
+    if (!open_) {
+        return false;
+    }
+    line_.Hear(bytes, NowUs());
+    KeepPace();
+    return true;
+}
+
+std::size_t InProcessPort::Read(std::span<std::uint8_t> into) {
+    const std::size_t count = std::min(into.size(), received_);
+    std::copy_n(queue_.begin(), count, into.begin());
+    std::copy(queue_.begin() + static_cast<std::ptrdiff_t>(count),
+              queue_.begin() + static_cast<std::ptrdiff_t>(received_), queue_.begin());
+    received_ -= count;
+    return count;
+}
+
+void InProcessPort::Tick() {
+    if (!open_) {
+        pace_.Stop();
+        return;
+    }
+    const std::int64_t now = NowUs();
+    line_.TakeFrames(now);
+    const std::size_t before = received_;
+    line_.WriteDue(now, [this](std::span<const std::uint8_t> chunk) {
+        const std::size_t taken = std::min(chunk.size(), queue_.size() - received_);
+        std::copy_n(chunk.begin(), taken, queue_.begin() + static_cast<std::ptrdiff_t>(received_));
+        received_ += taken;
+        return taken;
+    });
+    KeepPace();
+    if (received_ > before && listener_ != nullptr) {
+        listener_->OnBytesWaiting();
+    }
+}
+
+void InProcessPort::KeepPace() {
+    if (line_.NextWakeUs() >= 0) {
+        pace_.Start();  // a running timer keeps its phase
+    } else {
+        pace_.Stop();
+    }
+}
+
+}  // namespace sim

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "app/WithDemoPort.h"
+#include "harness/FakeSerialControl.h"
+#include "harness/FakeTimer.h"
+#include "harness/RecordingMessage.h"
+#include "harness/VirtualClock.h"
+#include "sim/InProcessPort.h"
+#include "ui/WindowModel.h"
+
+namespace {
+
+using harness::Ms;
+using ui::Widget;
+
+// The window's logic in demo mode: the system's ports with the in-process simulated transmitter
+// beside them as SIM1, in virtual time.
+struct DemoRig {
+    DemoRig() {
+        system.AddPort("ttyUSB0");
+        pace.OnTick([this] { demo.Tick(); });
+        timer1.OnTick([this] { form.Timer1_Timer(); });
+        timer2.OnTick([this] { form.Timer2_Timer(); });
+        timer3.OnTick([this] { form.Timer3_Timer(); });
+        form.OfferPortFirst(std::string(app::kDemoPort));
+        form.Form_Load();
+    }
+
+    harness::VirtualClock clock;
+    harness::FakeSerialControl system{clock};
+    harness::FakeTimer pace{clock, 1};
+    sim::InProcessPort demo{pace, [this] { return clock.Now(); }};
+    app::WithDemoPort control{system, demo};
+    ui::WindowModel window;
+    harness::RecordingMessage message{clock};
+    harness::FakeTimer timer1{clock, 50};
+    harness::FakeTimer timer2{clock, 200};
+    harness::FakeTimer timer3{clock, 5000};
+    std::vector<std::string> logged;
+    app::Form1 form{{control, window, message, timer1, timer2, timer3, rtu::PortNaming::Unix,
+                     nullptr, [this](std::string_view line) { logged.emplace_back(line); }}};
+};
+
+// SIM1 heads the list and is selected; opening it loads the simulated transmitter as a device on
+// a port would be loaded, and the system's ports stay untouched meanwhile.
+TEST(DemoPort, SIM1IsOfferedFirstAndLoadsTheSimulatedTransmitter) {
+    DemoRig rig;
+    EXPECT_EQ(rig.window.Items(Widget::Combo1), (std::vector<std::string>{"SIM1", "ttyUSB0"}));
+    EXPECT_EQ(rig.window.Text(Widget::Combo1), "SIM1");
+
+    rig.form.Command1_Click();
+    rig.clock.AdvanceBy(Ms(1000));
+    EXPECT_EQ(rig.window.Text(Widget::Label19), "Pass");
+    EXPECT_EQ(rig.window.Text(Widget::Label20).rfind("Ver", 0), 0U)
+        << rig.window.Text(Widget::Label20);
+    EXPECT_TRUE(rig.window.IsEnabled(Widget::Command3));
+    EXPECT_TRUE(rig.message.Messages().empty());
+    EXPECT_TRUE(rig.system.Written().empty());
+}
+
+// Any other name goes to the system's ports: after SIM1 is closed, ttyUSB0 opens on the system's
+// control and the demo hears nothing; the tooltip of SIM1 says what it is, in any letter case.
+TEST(DemoPort, OtherNamesGoToTheSystemsPorts) {
+    DemoRig rig;
+    rig.form.Command1_Click();  // SIM1 opens
+    ASSERT_TRUE(rig.control.IsOpen());
+    rig.form.Command1_Click();  // and closes
+    ASSERT_FALSE(rig.control.IsOpen());
+
+    rig.window.SetText(Widget::Combo1, "ttyUSB0");
+    rig.form.Command1_Click();
+    EXPECT_TRUE(rig.system.IsOpen());
+    EXPECT_FALSE(rig.demo.IsOpen());
+    rig.clock.AdvanceBy(Ms(300));
+    EXPECT_FALSE(rig.system.Written().empty());
+
+    for (const std::string name : {"SIM1", "sim1"}) {
+        const rtu::PortDetails details = rig.control.DetailsOf(name);
+        EXPECT_EQ(details.description, app::kDemoPortDescription) << name;
+        EXPECT_EQ(rtu::ToolTipOf(details), app::kDemoPortDescription) << name;
+    }
+}
+
+}  // namespace
