@@ -28,10 +28,10 @@ struct Outside {
     rtu::SerialControl& serial;
     ui::WindowOperations& window;
     seams::ModalMessage& message;
-    seams::Timer& timer1;  // 50 ms, end of reply
-    seams::Timer& timer2;  // 200 ms, request scheduler
-    seams::Timer& timer3;  // 5000 ms, load timeout
-    rtu::PortNaming naming = rtu::kHostPortNaming;
+    seams::Timer& timer1;                // 50 ms, end of reply
+    seams::Timer& timer2;                // 200 ms, request scheduler
+    seams::Timer& timer3;                // 5000 ms, load timeout
+    rtu::PortNaming naming;              // the host's, which each platform's program gives
     rtu::TrafficTrace* trace = nullptr;  // hears the port's traffic when given
     // One English line for the engineer, without its newline; the program writes it to stderr.
     std::function<void(std::string_view line)> log = WriteToStderr;

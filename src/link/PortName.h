@@ -13,12 +13,6 @@ enum class PortNaming {
     Unix,     // whatever the system reports (ttyUSB0, ttyACM0, ttyS0), or any device path
 };
 
-#ifdef _WIN32
-inline constexpr PortNaming kHostPortNaming = PortNaming::Windows;
-#else
-inline constexpr PortNaming kHostPortNaming = PortNaming::Unix;
-#endif
-
 // The port that the text of the port chooser names, or nothing when the text names no port.
 // Windows: the characters from the fourth on are the port number (COM12 and com5 name ports 12
 // and 5; "COM" alone or "COMx" name none). Unix: the text itself, without surrounding blanks,

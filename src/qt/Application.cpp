@@ -18,7 +18,7 @@ Application::Application(const CommandLine& commandLine, rtu::TrafficTrace* trac
     : trace_(trace),
       demo_(commandLine.demo ? std::make_unique<Demo>(systemPorts_) : nullptr),
       serial_(demo_ ? static_cast<rtu::SerialControl&>(demo_->control) : systemPorts_),
-      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::kHostPortNaming,
+      form_(Outside{serial_, window_, message_, timer1_, timer2_, timer3_, rtu::PortNaming::Unix,
                     trace}) {
     systemPorts_.TakeFirstListing(std::move(portListing));
     timer1_.OnTick([this] { form_.Timer1_Timer(); });

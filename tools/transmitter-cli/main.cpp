@@ -129,7 +129,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    const auto path = rtu::PortToOpen(options->port, rtu::kHostPortNaming);
+    const auto path = rtu::PortToOpen(options->port, rtu::PortNaming::Unix);
     if (!path) {
         return Refuse("\"" + options->port + "\" names no port");
     }
