@@ -13,7 +13,7 @@
 #include "Assignments.h"
 #include "ConfigJson.h"
 #include "Options.h"
-#include "ui/WindowModel.h"
+#include "ui/Widget.h"
 
 namespace {
 

@@ -7,6 +7,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
     libgtest-dev googletest
+    nlohmann-json3-dev
     fonts-arphic-gbsn00lp fonts-arphic-uming fonts-noto-cjk
     mbpoll
     xvfb xauth

@@ -6,28 +6,18 @@
 #include <optional>
 #include <string_view>
 
+#include "device/RegisterCodec.h"
 #include "link/FrameTable.h"
 #include "link/ReplyFramer.h"
 #include "ui/WindowOperations.h"
 
 namespace device {
 
-// Register values in a reply travel high byte first; a 32-bit quantity takes two registers, the
-// lower-numbered one holding the most significant half.
-
-// 16-bit register at reply byte i. Never fails.
-std::uint16_t Decode16(const rtu::RxBufferBytes& rx, std::size_t i);
-// 32-bit register pair at reply byte i: 0..2147483647, nothing when byte i is 0x80 or more
-// (the value does not fit a signed 32-bit number, and is never shown).
-std::optional<std::int32_t> Decode32(const rtu::RxBufferBytes& rx, std::size_t i);
-// The protocol list's entry for the protocol register's low byte: 3, 4 and 5 mean what 0, 1 and 2
-// mean; 6 and above give an index the three-entry list refuses.
-int ProtocolIndex(std::uint8_t value);
+// The window's fields bound to the register values of RegisterCodec.h.
 
 // Shows one field from a read reply whose data begins with register firstReg: a list selects the
-// entry the register's low byte names (the protocol rule for Combo3), a number is written in plain
-// decimal. False when the list has no such entry or a register pair is 0x80000000 or more; the
-// field is then left as it was.
+// entry DecodeValue gives, a number is written in plain decimal. False when DecodeValue gives
+// nothing or the list refuses the entry; the field is then left as it was.
 bool ShowField(const rtu::RxBufferBytes& rx, std::uint8_t firstReg, ui::Widget field,
                ui::WindowOperations& window);
 
@@ -47,14 +37,11 @@ private:
 // 32-bit range give nothing.
 std::optional<std::int32_t> TextToInt32(std::string_view text);
 
-// Rewrites bytes 7..46 of SaveConfigFrame from Text1..Text8 and the selections of Combo2..Combo8,
-// and seals it. On failure returns the first field that does not convert or does not fit its
-// register (16-bit 0..65535, 32-bit 0..2147483647, a list with no selection) and leaves the frame
-// exactly as it was: a partly rewritten frame is never left behind to be sent.
+// FillSaveFrame from Text1..Text8 and the selections of Combo2..Combo8: a text that does not
+// convert, like a list with no selection, is a missing value. Returns the field refused.
 std::optional<ui::Widget> FillSaveConfigFrame(rtu::SaveConfigFrameBytes& frame,
                                               const ui::WindowOperations& window);
-// Rewrites bytes 7..12 of SetPositionFrame from Text9 and seals it; on failure returns Text9 and
-// leaves the frame as it was.
+// FillPresetFrame from Text9; on failure returns Text9.
 std::optional<ui::Widget> FillSetPositionFrame(rtu::SetPositionFrameBytes& frame,
                                                const ui::WindowOperations& window);
 

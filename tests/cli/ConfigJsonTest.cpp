@@ -90,4 +90,120 @@ TEST(ConfigJson, RefusesInputNamingTheKey) {
     }
 }
 
+// Malformed input is refused as a whole, in the words and at the bytes save has always named.
+TEST(ConfigJson, MalformedInputIsNamedByItsFaultAndByte) {
+    struct Row {
+        std::string_view json;
+        std::string_view reason;
+    };
+    const std::string deep = "{\"a\":" + std::string(1024, '[') + std::string(1024, ']') + "}";
+    const Row rows[] = {
+        {"", "illegal value at byte 0"},
+        {"  ", "illegal value at byte 2"},
+        {"5", "illegal value at byte 1"},
+        {"\xEF\xBB\xBF"
+         "5",
+         "illegal value at byte 4"},
+        {R"({"a":1,})", "object is missing after a comma at byte 8"},
+        {R"({"a":})", "object is missing after a comma at byte 6"},
+        {R"({,})", "unterminated object at byte 2"},
+        {R"({"a" 1})", "missing name separator at byte 6"},
+        {R"({"a" )", "missing name separator at byte 5"},
+        {R"({"Bogu"": 1})", "missing name separator at byte 8"},
+        {R"({"a":1 "b":2})", "unterminated object at byte 8"},
+        {R"({"a":1-})", "unterminated object at byte 7"},
+        {R"({"a":)", "unterminated object at byte 5"},
+        {R"({"a":1)", "invalid termination by number at byte 6"},
+        {R"({"a":e1)", "invalid termination by number at byte 7"},
+        {R"({"a":tru})", "illegal value at byte 6"},
+        {R"({"a":[tru]})", "illegal value at byte 10"},
+        {R"({"a":true)", "illegal value at byte 6"},
+        {R"({"a":-})", "illegal number at byte 6"},
+        {R"({"a":+1})", "illegal number at byte 5"},
+        {R"({"a"::1})", "illegal number at byte 5"},
+        {R"({"a":1e400})", "illegal number at byte 10"},
+        {R"({"a":[1 2]})", "missing value separator at byte 9"},
+        {"[\n  \"CommAddress\": 17]", "missing value separator at byte 19"},
+        {R"({"a":[1,2})", "unterminated array at byte 10"},
+        {R"({"a":true}x)", "garbage at the end of the document at byte 10"},
+        {std::string_view("{\"a\":1}\0", 8), "garbage at the end of the document at byte 7"},
+        {std::string_view("{\"a\":\0"
+                          "1}",
+                          8),
+         "illegal number at byte 5"},
+        {R"({"a":"abc)", "unterminated string at byte 10"},
+        {R"({"a":"\u12"})", "invalid escape sequence at byte 10"},
+        {R"({"a":"\ue})", "invalid escape sequence at byte 8"},
+        {"{\"a\":\"\xC3\"}", "invalid UTF8 string at byte 6"},
+        {deep, "too deeply nested document at byte 1029"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.json);
+        ConfigValues values{};
+        const auto refused = cli::ApplyConfigJson(row.json, values);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->key, "");
+        EXPECT_EQ(refused->reason, "not JSON: " + std::string(row.reason));
+    }
+    ConfigValues values{};
+    EXPECT_EQ(cli::ApplyConfigJson("[1, 2]", values)->reason, "not a JSON object");
+    // A raw control byte in a text is not JSON either; the refusal names it.
+    const auto tab = cli::ApplyConfigJson("{\"WorkMode\": \"1\t\"}", values);
+    ASSERT_TRUE(tab);
+    EXPECT_EQ(tab->reason.rfind("not JSON: control character U+0009", 0), 0u) << tab->reason;
+}
+
+// Keys are taken in byte order, so the first refused is the first in that order, and values
+// before it are already applied; of a key given twice the later value counts.
+TEST(ConfigJson, KeysAreTakenInByteOrderAndTheLaterOfTwoCounts) {
+    ConfigValues values{};
+    auto refused = cli::ApplyConfigJson(R"({"Zeta": 1, "WorkMode": 1, "Bogus": 1})", values);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->key, "Bogus");
+    EXPECT_FALSE(values[*ConfigKeyIndex("WorkMode")]);
+
+    values = {};
+    refused =
+        cli::ApplyConfigJson(R"({"WorkMode": 1, "Parity": "ODD", "WorkMode": "测速"})", values);
+    ASSERT_FALSE(refused) << refused->Message();
+    EXPECT_EQ(values[*ConfigKeyIndex("WorkMode")], 2);
+    EXPECT_EQ(values[*ConfigKeyIndex("Parity")], 1);
+}
+
+// Every JSON number is a double: whole ones go on as their digits, others are refused and printed
+// with six significant digits, a value exactly halfway rounded away from zero.
+TEST(ConfigJson, NumbersAreWholeDoublesOrRefusedInShortForm) {
+    struct Row {
+        std::string_view number;
+        std::optional<std::int32_t> cycleValue;
+        std::string_view reason;  // when refused
+    };
+    const Row rows[] = {
+        {"2.0", 2, ""},
+        {"-0.0", 0, ""},
+        {"1E2", 100, ""},
+        {"1.5", std::nullopt, "expected a whole number, not 1.5"},
+        {"123456.5", std::nullopt, "expected a whole number, not 123457"},
+        {"7069.125", std::nullopt, "expected a whole number, not 7069.13"},
+        {"-0.000123456789", std::nullopt, "expected a whole number, not -0.000123457"},
+        {"1e16", std::nullopt, "expected a whole number, not 1e+16"},
+        {"9007199254740993", std::nullopt, "expected a whole number, not 9.0072e+15"},
+        {"3e9", std::nullopt,
+         "\"3000000000\" is refused: expected a whole number from 0 to 2147483647"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.number);
+        ConfigValues values{};
+        const auto refused =
+            cli::ApplyConfigJson(R"({"CycleValue": )" + std::string(row.number) + "}", values);
+        EXPECT_EQ(values[*ConfigKeyIndex("CycleValue")], row.cycleValue);
+        if (row.cycleValue) {
+            EXPECT_FALSE(refused) << refused->Message();
+        } else {
+            ASSERT_TRUE(refused);
+            EXPECT_EQ(refused->Message(), "CycleValue: " + std::string(row.reason));
+        }
+    }
+}
+
 }  // namespace

@@ -16,26 +16,18 @@ std::string ListChoices(const ConfigKey& key) {
     return text;
 }
 
-std::optional<std::int32_t> ListIndex(const ConfigKey& key, std::string_view text) {
-    const auto items = ui::DefaultsOf(key.field).items;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == text) {
-            return static_cast<std::int32_t>(i);
+// A list entry by its text or its index; a number in its register's range.
+std::optional<std::int32_t> ValueOf(const ConfigKey& key, std::string_view text) {
+    if (key.kind == KeyKind::List) {
+        const auto items = ui::DefaultsOf(key.field).items;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i] == text) {
+                return static_cast<std::int32_t>(i);
+            }
         }
     }
-    const auto index = device::TextToInt32(text);
-    if (index && *index >= 0 && static_cast<std::size_t>(*index) < items.size()) {
-        return index;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::int32_t> Number(const ConfigKey& key, std::string_view text) {
     const auto n = device::TextToInt32(text);
-    if (!n || *n < 0 || *n > device::MaxOf(key.kind)) {
-        return std::nullopt;
-    }
-    return n;
+    return n && device::Takes(key, *n) ? n : std::nullopt;
 }
 
 }  // namespace
@@ -52,7 +44,7 @@ std::optional<Refusal> Assign(ConfigValues& values, std::string_view key, std::s
                                              : "not a configuration key"};
     }
     const ConfigKey& k = kConfigKeys[*index];
-    const auto value = k.kind == KeyKind::List ? ListIndex(k, text) : Number(k, text);
+    const auto value = ValueOf(k, text);
     if (!value) {
         const std::string expected = k.kind == KeyKind::List ? ListChoices(k)
                                      : k.kind == KeyKind::Number16

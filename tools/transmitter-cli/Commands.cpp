@@ -6,7 +6,7 @@
 
 #include "ConfigFields.h"
 #include "ConfigJson.h"
-#include "device/RegisterMap.h"
+#include "device/RegisterCodec.h"
 
 namespace cli {
 namespace {

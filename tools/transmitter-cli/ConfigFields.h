@@ -8,15 +8,15 @@
 
 namespace cli {
 
-// The configuration in a reply to the window's configuration read (registers 0-20), decoded field
-// by field with the window's own rules (the protocol rule included). A field the window could not
-// show (a list value past its list, a register pair of 0x80000000 or more) is left empty; the
-// others are decoded all the same.
+// The configuration in a reply to the window's configuration read (registers 0-20), decoded
+// register by register with the window's own rules (device::DecodeValue). A field the window
+// could not show (a list value past its list, a register pair of 0x80000000 or more) is left
+// empty; the others are decoded all the same.
 ConfigValues DecodeConfiguration(const rtu::RxBufferBytes& reply);
 
-// Fills and seals the window's save frame (registers 0-18) from the values, the way the window's
-// save command does from its fields, so the bytes are the window's. Returns the first key with no
-// value or a value the frame refuses, and leaves the frame as it was then.
+// Fills and seals the window's save frame (registers 0-18) from the values, so the bytes are the
+// window's. Returns the first saved key with no value, in register order, or else the first value
+// the frame refuses, in the window's order; the frame is then left as it was.
 std::optional<std::size_t> FillSaveFrame(const ConfigValues& values,
                                          rtu::SaveConfigFrameBytes& frame);
 

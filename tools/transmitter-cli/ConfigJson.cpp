@@ -1,10 +1,11 @@
 #include "ConfigJson.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 
+#include "JsonInput.h"
 #include "device/RegisterMap.h"
 
 namespace cli {
@@ -33,6 +34,23 @@ void AppendMember(std::string& out, std::string_view name, bool& first) {
     first = false;
     AppendString(out, name);
     out += ": ";
+}
+
+// Six significant digits as %g gives them, except that a value exactly halfway between two
+// rounds away from zero, as refusals have always printed it.
+std::string ShortText(double number) {
+    // Every digit of the double's exact decimal expansion (at most 767 of them): d.ddddd, then
+    // the digit that decides the rounding and the rest.
+    std::array<char, 800> exact{};
+    std::snprintf(exact.data(), exact.size(), "%.767e", number);
+    const std::string_view digits(exact.data() + (std::signbit(number) ? 1 : 0));
+    const std::string_view rest = digits.substr(8, digits.find('e') - 8);
+    if (digits[7] == '5' && rest.find_first_not_of('0') == std::string_view::npos) {
+        number = std::nextafter(number, std::signbit(number) ? -HUGE_VAL : HUGE_VAL);
+    }
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%g", number);
+    return text.data();
 }
 
 template <typename T>
@@ -70,36 +88,27 @@ std::string ReadingJson(const DeviceReading& reading) {
 }
 
 std::optional<Refusal> ApplyConfigJson(std::string_view json, ConfigValues& values) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &error);
-    if (error.error != QJsonParseError::NoError) {
-        return Refusal{"", "not JSON: " + error.errorString().toStdString() + " at byte " +
-                               std::to_string(error.offset)};
+    JsonMembers members;
+    if (auto why = ReadJsonObject(json, members)) {
+        return Refusal{"", std::move(*why)};
     }
-    if (!document.isObject()) {
-        return Refusal{"", "not a JSON object"};
-    }
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const std::string key = it.key().toStdString();
-        const QJsonValue value = it.value();
+    for (const auto& [key, value] : members) {
         const auto index = ConfigKeyIndex(key);
-        if (IsReportKey(key) || value.isNull() || (index && !kConfigKeys[*index].Saved())) {
+        if (IsReportKey(key) || value.type == JsonValue::Type::Null ||
+            (index && !kConfigKeys[*index].Saved())) {
             continue;
         }
         if (!index) {
             return Refusal{key, "not a configuration key"};
         }
         std::string text;
-        if (value.isString()) {
-            text = value.toString().toStdString();
-        } else if (value.isDouble()) {
+        if (value.type == JsonValue::Type::Text) {
+            text = value.text;
+        } else if (value.type == JsonValue::Type::Number) {
             // Whole numbers only; anything past the 32-bit range is refused by Assign as text.
-            const double number = value.toDouble();
+            const double number = value.number;
             if (number != std::floor(number) || std::fabs(number) > 1e15) {
-                return Refusal{
-                    key, "expected a whole number, not " + QString::number(number).toStdString()};
+                return Refusal{key, "expected a whole number, not " + ShortText(number)};
             }
             text = std::to_string(static_cast<long long>(number));
         } else {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "device/RegisterCodec.h"
 #include "device/RegisterTable.h"
 
 namespace cli {
@@ -14,7 +15,7 @@ using KeyKind = device::RegisterKind;
 // A register by the name scripts use for it, and the window field that shows it.
 using ConfigKey = device::ConfigRegister;
 
-inline constexpr std::size_t kConfigKeyCount = 16;
+inline constexpr std::size_t kConfigKeyCount = device::kConfigRegisterCount;
 
 // Registers 0-20, in register order: the order read prints them in. The live position, the
 // table's last entry, is reported beside them.
@@ -41,6 +42,6 @@ const ConfigKey* KeyOfRegister(std::size_t reg);
 
 // A value for each key: the number, or for a list the entry's index. Empty where nothing is known
 // or nothing was given.
-using ConfigValues = std::array<std::optional<std::int32_t>, kConfigKeyCount>;
+using ConfigValues = device::ConfigValues;
 
 }  // namespace cli

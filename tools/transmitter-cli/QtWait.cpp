@@ -1,16 +1,13 @@
 #include "QtWait.h"
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
-#endif
 
 namespace cli {
 namespace {
 
-#ifdef Q_OS_UNIX
 // The signal handler only writes a byte to this pipe; the event loop reads it.
 int signalPipe[2] = {-1, -1};
 
@@ -18,7 +15,6 @@ extern "C" void OnStopSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
-#endif
 
 }  // namespace
 
@@ -47,7 +43,6 @@ void QtWait::Stop() {
 }
 
 void QtWait::StopOnSignals() {
-#ifdef Q_OS_UNIX
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
@@ -65,7 +60,6 @@ void QtWait::StopOnSignals() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
-#endif
 }
 
 }  // namespace cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// A member's value, as far as save looks at it.
+struct JsonValue {
+    enum class Type : std::uint8_t { Null, Number, Text, Other };
+    Type type = Type::Other;
+    double number = 0;  // every JSON number is taken as a double
+    std::string text;   // UTF-8
+};
+
+// The members of an object by key, in byte order; of a key given twice, the later value counts.
+using JsonMembers = std::map<std::string, JsonValue>;
+
+// Reads text that must hold one JSON object into `members`. Otherwise returns why: "not a JSON
+// object", or "not JSON: WHAT at byte N" in the words and byte offsets save has always printed
+// (see JsonInput.cpp), so that scripts matching them go on working.
+std::optional<std::string> ReadJsonObject(std::string_view text, JsonMembers& members);
+
+}  // namespace cli
