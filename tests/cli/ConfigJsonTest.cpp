@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,8 +155,9 @@ TEST(ConfigJson, MalformedInputIsNamedByItsFaultAndByte) {
 }
 
 // Keys are taken in byte order, so the first refused is the first in that order, and values
-// before it are already applied; of a key given twice the later value counts.
-TEST(ConfigJson, KeysAreTakenInByteOrderAndTheLaterOfTwoCounts) {
+// before it are already applied; a key given twice refuses the file, since which of the two was
+// meant cannot be told.
+TEST(ConfigJson, KeysAreTakenInByteOrderAndAKeyGivenTwiceIsRefused) {
     ConfigValues values{};
     auto refused = cli::ApplyConfigJson(R"({"Zeta": 1, "WorkMode": 1, "Bogus": 1})", values);
     ASSERT_TRUE(refused);
@@ -165,9 +167,73 @@ TEST(ConfigJson, KeysAreTakenInByteOrderAndTheLaterOfTwoCounts) {
     values = {};
     refused =
         cli::ApplyConfigJson(R"({"WorkMode": 1, "Parity": "ODD", "WorkMode": "测速"})", values);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->Message(), "the key \"WorkMode\" is given twice");
+    EXPECT_EQ(values, ConfigValues{});
+    // Twice, even as null or as a key save passes over.
+    for (const char* json :
+         {R"({"Status": "Pass", "Status": "Fail"})", R"({"Protocol": null, "Protocol": null})"}) {
+        EXPECT_TRUE(cli::ApplyConfigJson(json, values)) << json;
+    }
+    // Only the object's own keys count: the same key in two nested objects is refused as a value.
+    refused = cli::ApplyConfigJson(R"({"a": {"k": 1}, "b": {"k": 2}})", values);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->key, "a");
+}
+
+TEST(ConfigJson, NamesTheKeysSaveWritesThatAreNullAndPassesOverThePort) {
+    ConfigValues values{};
+    std::vector<std::string> nullKeys;
+    const auto refused = cli::ApplyConfigJson(
+        R"({"Port": "/dev/ttyUSB3", "WorkMode": null, "CommAddress": 4, "Protocol": null,
+            "PresetPosition": null, "Status": null, "FirmwareVersion": null})",
+        values, &nullKeys);
     ASSERT_FALSE(refused) << refused->Message();
-    EXPECT_EQ(values[*ConfigKeyIndex("WorkMode")], 2);
-    EXPECT_EQ(values[*ConfigKeyIndex("Parity")], 1);
+    EXPECT_EQ(nullKeys, (std::vector<std::string>{"Protocol", "WorkMode"}));  // byte order
+    EXPECT_EQ(values[*ConfigKeyIndex("CommAddress")], 4);
+}
+
+TEST(ConfigJson, AnUnknownKeyIsRefusedWithTheKeysSaveTakes) {
+    ConfigValues values{};
+    for (const auto& refused :
+         {cli::ApplyConfigJson(R"({"Workmode": 1})", values), cli::Assign(values, "Bogus", "1")}) {
+        ASSERT_TRUE(refused);
+        EXPECT_NE(refused->reason.find("not a configuration key; the keys are CommAddress, "
+                                       "BaudRate, Parity,"),
+                  std::string::npos)
+            << refused->reason;
+        EXPECT_NE(refused->reason.find(", LowerLimitPosition"), std::string::npos);
+        EXPECT_EQ(refused->reason.find("PresetPosition"), std::string::npos);
+    }
+}
+
+TEST(ConfigJson, Utf16TextIsRefusedAsSuch) {
+    ConfigValues values{};
+    for (const std::string_view json :
+         {std::string_view("\xFF\xFE{\0\"\0", 6), std::string_view("\xFE\xFF\0{\0\"", 6)}) {
+        const auto refused = cli::ApplyConfigJson(json, values);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->reason, "not UTF-8: UTF-16 text (save it as UTF-8)");
+    }
+}
+
+// As one of several ports, read prints one line a device that save takes back as it is.
+TEST(ConfigJson, OneLineWithThePortSavesBackLikeTheObject) {
+    const cli::DeviceReading reading = SampleReading();
+    const std::string line = cli::ReadingJson(reading, "/dev/serial/by-id/usb-\"x\"");
+    EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    EXPECT_EQ(line.rfind(R"({"Port": "/dev/serial/by-id/usb-\"x\"", "CommAddress": 17, )", 0), 0u)
+        << line;
+    ConfigValues fromLine{};
+    ConfigValues fromObject{};
+    ASSERT_FALSE(cli::ApplyConfigJson(line, fromLine));
+    ASSERT_FALSE(cli::ApplyConfigJson(cli::ReadingJson(reading), fromObject));
+    EXPECT_EQ(fromLine, fromObject);
+
+    // A device that did not answer: save must not take it for a configuration.
+    const std::string failed = cli::FailedReadingJson("ttyUSB2", "no answer");
+    EXPECT_EQ(failed, "{\"Port\": \"ttyUSB2\", \"Error\": \"no answer\"}\n");
+    EXPECT_EQ(cli::ApplyConfigJson(failed, fromLine)->key, "Error");
 }
 
 // Every JSON number is a double: whole ones go on as their digits, others are refused and printed

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 #include "harness/FakeSerialControl.h"
 #include "harness/FakeTimer.h"
@@ -56,15 +57,20 @@ TEST(Exchange, TakesOnlyTheAnswerThatFitsTheRequest) {
         {"from any address to 0", kReadVersion, 0, Sealed(Hex("05 03 02 01 02")), Ms(10),
          cli::Outcome::Answered, 1},
         {"from another address", kReadVersion, 1, Sealed(Hex("05 03 02 01 02")), Ms(10),
-         cli::Outcome::NoAnswer, 3},
+         cli::Outcome::Garbled, 3},
         {"another byte count", kReadVersion, 0, Sealed(Hex("00 03 04 00 00 00 01")), Ms(10),
-         cli::Outcome::NoAnswer, 3},
+         cli::Outcome::Garbled, 3},
         {"another function", kReadVersion, 0, Sealed(Hex("00 10 00 13 00 02")), Ms(10),
-         cli::Outcome::NoAnswer, 3},
+         cli::Outcome::Garbled, 3},
         {"exception", kReadVersion, 0, Sealed(Hex("00 83 02")), Ms(10), cli::Outcome::Exception, 1},
         {"write", kPreset, 0, Sealed(Hex("00 10 00 13 00 02")), Ms(10), cli::Outcome::Answered, 1},
         {"write of other registers", kPreset, 0, Sealed(Hex("00 10 00 00 00 13")), Ms(10),
-         cli::Outcome::NoAnswer, 3},
+         cli::Outcome::Garbled, 3},
+        {"wrong checksum", kReadVersion, 0, Hex("00 03 02 01 02 00 00"), Ms(10),
+         cli::Outcome::Garbled, 3},
+        {"short", kReadVersion, 0, Hex("00 03"), Ms(10), cli::Outcome::Garbled, 3},
+        // An echoing adapter with a silent device behind it: nothing came from the device.
+        {"echo alone", kReadVersion, 0, kReadVersion, 0, cli::Outcome::NoAnswer, 3},
         {"write refused", kPreset, 0, Sealed(Hex("00 90 04")), Ms(10), cli::Outcome::Exception, 1},
         // The last byte comes just inside the timeout; the 50 ms of silence end after it.
         {"complete at the timeout", kReadVersion, 0, Sealed(Hex("00 03 02 01 02")), Ms(495),
@@ -95,8 +101,68 @@ TEST(Exchange, TakesOnlyTheAnswerThatFitsTheRequest) {
         if (row.outcome == cli::Outcome::Exception) {
             EXPECT_EQ(exchange.ExceptionCode(), (*row.reply)[2]);
         }
-        if (row.outcome == cli::Outcome::NoAnswer) {
+        if (row.outcome == cli::Outcome::NoAnswer || row.outcome == cli::Outcome::Garbled) {
             EXPECT_GE(clock.Now(), Ms(3 * 500));
+        }
+    }
+}
+
+// What came back when no answer did: the last garbled reply of the attempts, whichever attempt
+// it came in; silence in every attempt is no answer.
+TEST(Exchange, SaysWhatCameBackInsteadOfAnAnswer) {
+    struct Row {
+        const char* name;
+        std::vector<std::optional<Bytes>> replies;  // one per attempt, nothing for silence
+        cli::Outcome outcome;
+        cli::Garble garble;
+    };
+    const Bytes checksum = Hex("00 03 02 01 02 00 00");
+    const Bytes shortReply = Hex("00 03");
+    const Bytes unfitting = Sealed(Hex("00 03 04 00 00 00 01"));
+    const Row rows[] = {
+        {"checksum", {checksum, checksum, checksum}, cli::Outcome::Garbled, cli::Garble::Checksum},
+        {"short",
+         {shortReply, std::nullopt, std::nullopt},
+         cli::Outcome::Garbled,
+         cli::Garble::Short},
+        {"unfitting",
+         {std::nullopt, unfitting, std::nullopt},
+         cli::Outcome::Garbled,
+         cli::Garble::Unfitting},
+        {"the last kind",
+         {checksum, shortReply, std::nullopt},
+         cli::Outcome::Garbled,
+         cli::Garble::Short},
+        {"silence",
+         {std::nullopt, std::nullopt, std::nullopt},
+         cli::Outcome::NoAnswer,
+         cli::Garble::None},
+        {"garbled, then answered",
+         {checksum, Sealed(Hex("00 03 02 01 02")), std::nullopt},
+         cli::Outcome::Answered,
+         cli::Garble::Checksum},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        harness::VirtualClock clock;
+        harness::FakeSerialControl serial(clock);
+        harness::FakeTimer timer1(clock, 50);
+        VirtualWait wait(clock);
+        cli::Exchange exchange(serial, timer1, wait, {});
+        timer1.OnTick([&] { exchange.Timer1_Timer(); });
+        serial.SetListener(&exchange);
+        serial.AddPort("ttyUSB0");
+        serial.SelectPort("ttyUSB0");
+        ASSERT_EQ(serial.Open(), rtu::SerialError::None);
+        std::size_t attempt = 0;
+        serial.OnWrite([&](std::span<const std::uint8_t>) {
+            if (const auto& reply = row.replies.at(attempt++)) {
+                serial.DeliverAt(clock.Now() + Ms(10), *reply);
+            }
+        });
+        EXPECT_EQ(exchange.Ask(kReadVersion), row.outcome);
+        if (row.outcome != cli::Outcome::Answered) {
+            EXPECT_EQ(exchange.GarbleSeen(), row.garble);
         }
     }
 }

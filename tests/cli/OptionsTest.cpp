@@ -32,6 +32,17 @@ TEST(ParseOptions, RefusesWhatIsWrongWithTheCommandLine) {
         {"preset", "--port", "p"},
         {"preset", "--port", "p", "1", "2"},
         {"watch", "--port", "p", "--count", "0"},
+        {"read", "--port", "a,,b"},
+        {"read", "--port", "a,"},
+        {"watch", "--port", "a,b"},
+        {"watch", "--port", "a", "--port", "b"},
+        {"read", "--port", "a,b", "--trace", "t.log"},
+        {"watch", "--port", "a", "--report", "r.csv"},
+        {"read", "--port", "a", "--report="},
+        {"read", "--port", "a", "--partial"},
+        {"diff", "--port", "a"},
+        {"diff", "--port", "a", "x.json", "y.json"},
+        {"diff", "--port", "a", "WorkMode=1"},
     };
     for (const Args& args : rows) {
         std::string error;
@@ -47,7 +58,7 @@ TEST(ParseOptions, ReadsEachCommandsArguments) {
                    error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->command, cli::Command::Save);
-    EXPECT_EQ(o->port, "ttyUSB1");
+    EXPECT_EQ(o->ports, std::vector<std::string>{"ttyUSB1"});
     EXPECT_EQ(o->file, "-");
     EXPECT_EQ(o->assignments, (std::vector<std::string>{"WorkMode=1", "CommAddress=2"}));
     EXPECT_FALSE(o->verify);
@@ -69,6 +80,19 @@ TEST(ParseOptions, ReadsEachCommandsArguments) {
     o = Parse({"watch", "--port", "p", "--count", "3"}, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->count, 3);
+
+    o = Parse({"save", "--port", "a,b", "--port=/dev/pts/3", "cfg.json", "--partial", "--report",
+               "line.csv"},
+              error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->ports, (std::vector<std::string>{"a", "b", "/dev/pts/3"}));
+    EXPECT_TRUE(o->partial);
+    EXPECT_EQ(o->report, "line.csv");
+
+    o = Parse({"diff", "--port", "a", "-"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->command, cli::Command::Diff);
+    EXPECT_EQ(o->file, "-");
 
     o = Parse({"ports"}, error);
     ASSERT_TRUE(o) << error;

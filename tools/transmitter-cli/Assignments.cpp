@@ -39,9 +39,10 @@ std::string Refusal::Message() const {
 std::optional<Refusal> Assign(ConfigValues& values, std::string_view key, std::string_view text) {
     const auto index = ConfigKeyIndex(key);
     if (!index) {
-        return Refusal{std::string(key), IsReportKey(key)
-                                             ? "is read from the device and cannot be written"
-                                             : "not a configuration key"};
+        return Refusal{std::string(key),
+                       IsReportKey(key)
+                           ? "is read from the device and cannot be written"
+                           : "not a configuration key; the keys are " + SavedKeyNames()};
     }
     const ConfigKey& k = kConfigKeys[*index];
     const auto value = ValueOf(k, text);

@@ -29,8 +29,12 @@ void AppendString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void AppendMember(std::string& out, std::string_view name, bool& first) {
-    out += first ? "{\n  " : ",\n  ";
+void AppendMember(std::string& out, std::string_view name, bool& first, bool oneLine) {
+    if (oneLine) {
+        out += first ? "{" : ", ";
+    } else {
+        out += first ? "{\n  " : ",\n  ";
+    }
     first = false;
     AppendString(out, name);
     out += ": ";
@@ -60,46 +64,82 @@ void AppendNumber(std::string& out, const std::optional<T>& value) {
 
 }  // namespace
 
-std::string ReadingJson(const DeviceReading& reading) {
+std::string VersionText(std::uint16_t version) {
+    return "Ver" + std::string(device::DecimalText(version, 4).View());
+}
+
+std::string FailedReadingJson(std::string_view port, std::string_view error) {
     std::string out;
     bool first = true;
+    AppendMember(out, "Port", first, true);
+    AppendString(out, port);
+    AppendMember(out, "Error", first, true);
+    AppendString(out, error);
+    out += "}\n";
+    return out;
+}
+
+std::string ValueText(const ConfigKey& key, std::int32_t value) {
+    if (key.kind == KeyKind::List) {
+        const auto items = ui::DefaultsOf(key.field).items;
+        if (value >= 0 && static_cast<std::size_t>(value) < items.size()) {
+            return std::string(items[static_cast<std::size_t>(value)]);
+        }
+    }
+    return std::to_string(value);
+}
+
+std::string ReadingJson(const DeviceReading& reading, std::optional<std::string_view> port) {
+    std::string out;
+    bool first = true;
+    const bool oneLine = port.has_value();
+    if (port) {
+        AppendMember(out, "Port", first, oneLine);
+        AppendString(out, *port);
+    }
     for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
         const ConfigKey& key = kConfigKeys[i];
         const auto& value = reading.config[i];
-        AppendMember(out, key.name, first);
+        AppendMember(out, key.name, first, oneLine);
         if (key.kind == KeyKind::List && value) {
             AppendString(out, ui::DefaultsOf(key.field).items[static_cast<std::size_t>(*value)]);
         } else {
             AppendNumber(out, value);
         }
     }
-    AppendMember(out, "CurrentPosition", first);
+    AppendMember(out, "CurrentPosition", first, oneLine);
     AppendNumber(out, reading.position);
-    AppendMember(out, "Status", first);
+    AppendMember(out, "Status", first, oneLine);
     AppendString(out, reading.status);
-    AppendMember(out, "FirmwareVersion", first);
+    AppendMember(out, "FirmwareVersion", first, oneLine);
     if (reading.version) {
-        AppendString(out, "Ver" + std::string(device::DecimalText(*reading.version, 4).View()));
+        AppendString(out, VersionText(*reading.version));
     } else {
         out += "null";
     }
-    out += "\n}\n";
+    out += oneLine ? "}\n" : "\n}\n";
     return out;
 }
 
-std::optional<Refusal> ApplyConfigJson(std::string_view json, ConfigValues& values) {
+std::optional<Refusal> ApplyConfigJson(std::string_view json, ConfigValues& values,
+                                       std::vector<std::string>* nullKeys) {
     JsonMembers members;
     if (auto why = ReadJsonObject(json, members)) {
         return Refusal{"", std::move(*why)};
     }
     for (const auto& [key, value] : members) {
         const auto index = ConfigKeyIndex(key);
-        if (IsReportKey(key) || value.type == JsonValue::Type::Null ||
-            (index && !kConfigKeys[*index].Saved())) {
+        const bool saved = index && kConfigKeys[*index].Saved();
+        if (saved && value.type == JsonValue::Type::Null && nullKeys != nullptr) {
+            nullKeys->push_back(key);
+        }
+        // Port: read's key for the device's port when it read several.
+        if (IsReportKey(key) || key == "Port" || value.type == JsonValue::Type::Null ||
+            (index && !saved)) {
             continue;
         }
         if (!index) {
-            return Refusal{key, "not a configuration key"};
+            return Refusal{key, "not a configuration key; the keys are " + SavedKeyNames()};
         }
         std::string text;
         if (value.type == JsonValue::Type::Text) {

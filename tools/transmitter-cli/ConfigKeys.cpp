@@ -13,6 +13,17 @@ std::optional<std::size_t> ConfigKeyIndex(std::string_view name) {
     return std::nullopt;
 }
 
+std::string SavedKeyNames() {
+    std::string names;
+    for (const ConfigKey& key : kConfigKeys) {
+        if (key.Saved()) {
+            names += names.empty() ? "" : ", ";
+            names += key.name;
+        }
+    }
+    return names;
+}
+
 bool IsReportKey(std::string_view name) {
     return std::find(kReportKeys.begin(), kReportKeys.end(), name) != kReportKeys.end();
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "device/RegisterCodec.h"
@@ -33,6 +34,10 @@ static_assert(device::kRegisterTable.size() == kConfigKeyCount + 1 &&
 // them, so that read's output can be saved as it is.
 inline constexpr std::array<std::string_view, 3> kReportKeys{"CurrentPosition", "Status",
                                                              "FirmwareVersion"};
+
+// The keys save writes, in register order, for a message that names them: "CommAddress,
+// BaudRate, ..., LowerLimitPosition".
+std::string SavedKeyNames();
 
 // The index of the key in kConfigKeys.
 std::optional<std::size_t> ConfigKeyIndex(std::string_view name);

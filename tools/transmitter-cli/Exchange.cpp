@@ -19,11 +19,16 @@ constexpr std::size_t kWriteReplyLength = 8;
 
 Exchange::Exchange(rtu::SerialControl& serial, seams::Timer& timer1, Wait& wait,
                    const LinkSettings& link, rtu::TrafficTrace* trace)
-    : serial_(serial), wait_(wait), link_(link), framer_(serial, timer1, *this, trace) {}
+    : serial_(serial),
+      wait_(wait),
+      trace_(trace),
+      link_(link),
+      framer_(serial, timer1, *this, static_cast<rtu::TrafficTrace*>(this)) {}
 
 Outcome Exchange::Ask(std::span<const std::uint8_t> request) {
     requestLength_ = AddressedFrame(request, link_.address, request_).size();
     const auto frame = std::span(request_).first(requestLength_);
+    garble_ = cli::Garble::None;
     for (int attempt = 0; attempt <= link_.retries; ++attempt) {
         waiting_ = Waiting::Reply;
         if (rtu::SendFrame(serial_, frame, framer_) != rtu::SendResult::Sent) {
@@ -50,7 +55,7 @@ Outcome Exchange::Ask(std::span<const std::uint8_t> request) {
             return Outcome::Exception;
         }
     }
-    return Outcome::NoAnswer;
+    return garble_ == cli::Garble::None ? Outcome::NoAnswer : Outcome::Garbled;
 }
 
 void Exchange::HandleReply(const rtu::RxBufferBytes& rx) {
@@ -62,6 +67,7 @@ void Exchange::HandleReply(const rtu::RxBufferBytes& rx) {
     // A request to address 0 is answered as the window expects it, whatever address the reply
     // names; any other address must come back.
     if (link_.address != 0 && rx[0] != link_.address) {
+        garble_ = cli::Garble::Unfitting;
         return;
     }
     bool fits = false;
@@ -75,11 +81,49 @@ void Exchange::HandleReply(const rtu::RxBufferBytes& rx) {
                std::equal(rx.begin() + 2, rx.begin() + 6, request_.begin() + 2);
     }
     if (!fits) {
+        garble_ = cli::Garble::Unfitting;
         return;
     }
     std::copy(rx.begin(), rx.begin() + static_cast<std::ptrdiff_t>(length), answer_.begin());
     waiting_ = (rx[1] & rtu::kExceptionFlag) != 0 ? Waiting::Exception : Waiting::Answered;
     wait_.Stop();
+}
+
+void Exchange::Tx(std::span<const std::uint8_t> frame) {
+    if (trace_ != nullptr) {
+        trace_->Tx(frame);
+    }
+}
+
+void Exchange::Rx(std::span<const std::uint8_t> bytes, rtu::RxVerdict verdict) {
+    if (waiting_ == Waiting::Reply) {
+        if (verdict == rtu::RxVerdict::Checksum) {
+            garble_ = cli::Garble::Checksum;
+        } else if (verdict == rtu::RxVerdict::Short) {
+            garble_ = cli::Garble::Short;
+        }
+    }
+    if (trace_ != nullptr) {
+        trace_->Rx(bytes, verdict);
+    }
+}
+
+void Exchange::Open(std::string_view port) {
+    if (trace_ != nullptr) {
+        trace_->Open(port);
+    }
+}
+
+void Exchange::Close() {
+    if (trace_ != nullptr) {
+        trace_->Close();
+    }
+}
+
+void Exchange::Error(std::string_view text) {
+    if (trace_ != nullptr) {
+        trace_->Error(text);
+    }
 }
 
 void Exchange::OnSerialError(rtu::SerialError error) {

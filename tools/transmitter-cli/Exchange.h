@@ -22,9 +22,18 @@ struct LinkSettings {
 enum class Outcome : std::uint8_t {
     Answered,
     Exception,    // the device refused the request; ExceptionCode() says why
-    NoAnswer,     // no fitting reply in any attempt
+    NoAnswer,     // silence in every attempt (an adapter's echo alone counts as silence)
+    Garbled,      // bytes came back, but no valid answer; GarbleSeen() says what came
     PortFailed,   // the port refused the request or failed while waiting; PortError() says how
     Interrupted,  // the operator stopped the tool
+};
+
+// What came back to a request that got bytes but no answer, the last such in its attempts.
+enum class Garble : std::uint8_t {
+    None,
+    Checksum,   // a reply with a wrong checksum
+    Short,      // fewer than five bytes
+    Unfitting,  // a valid frame that does not answer the request (another function, length, slave)
 };
 
 // One request at a time, and its answer, over the window's link: the request goes out with
@@ -33,8 +42,9 @@ enum class Outcome : std::uint8_t {
 // request: a reply counts as the answer only when it comes from the addressed slave with the
 // request's function and the length that function gives (a read: 5 bytes plus two per register; a
 // write: 8 bytes naming the same registers; an exception: 5 bytes). Anything else is passed over
-// and the wait goes on.
-class Exchange : public rtu::ReplyHandler, public rtu::SerialListener {
+// and the wait goes on; when no answer comes, what was passed over tells a garbled reply from
+// silence.
+class Exchange : public rtu::ReplyHandler, public rtu::SerialListener, rtu::TrafficTrace {
 public:
     // `trace`, when given, hears every frame sent and every reply gathered, as in the window.
     Exchange(rtu::SerialControl& serial, seams::Timer& timer1, Wait& wait, const LinkSettings& link,
@@ -52,6 +62,8 @@ public:
     const rtu::RxBufferBytes& Answer() const { return answer_; }
     std::uint8_t ExceptionCode() const { return answer_[2]; }
     rtu::SerialError PortError() const { return portError_; }
+    // What came back instead of an answer, after an Ask that gave Garbled.
+    cli::Garble GarbleSeen() const { return garble_; }
     const LinkSettings& Settings() const { return link_; }
 
     void HandleReply(const rtu::RxBufferBytes& rxBuffer) override;
@@ -59,10 +71,18 @@ public:
     void OnSerialError(rtu::SerialError error) override;
 
 private:
+    // The framer's trace: every verdict is heard here, then handed on to the program's trace.
+    void Tx(std::span<const std::uint8_t> frame) override;
+    void Rx(std::span<const std::uint8_t> bytes, rtu::RxVerdict verdict) override;
+    void Open(std::string_view port) override;
+    void Close() override;
+    void Error(std::string_view text) override;
+
     enum class Waiting : std::uint8_t { Nothing, Reply, Answered, Exception };
 
     rtu::SerialControl& serial_;
     Wait& wait_;
+    rtu::TrafficTrace* trace_;
     LinkSettings link_;
     rtu::ReplyFramer framer_;
     std::array<std::uint8_t, rtu::kSaveConfigFrameLength> request_{};
@@ -70,6 +90,7 @@ private:
     Waiting waiting_ = Waiting::Nothing;
     rtu::RxBufferBytes answer_{};
     rtu::SerialError portError_ = rtu::SerialError::None;
+    cli::Garble garble_ = cli::Garble::None;
 };
 
 }  // namespace cli

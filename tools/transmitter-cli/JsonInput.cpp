@@ -44,6 +44,9 @@ public:
     bool end_array() override { return Close(); }
     bool key(string_t& k) override {
         if (open.size() == 1) {
+            if (!twice && members_.count(k) != 0) {
+                twice = k;
+            }
             key_ = std::move(k);
         }
         return true;
@@ -65,6 +68,7 @@ public:
 
     std::vector<char> open;  // '{' or '[' for each container open, outermost first
     bool tooDeep = false;
+    std::optional<std::string> twice;  // the first top-level key given a second time
     std::optional<Failure> failure;
 
 private:
@@ -365,6 +369,10 @@ std::string Describe(std::string_view text, const Failure& f, const Collector& c
 }  // namespace
 
 std::optional<std::string> ReadJsonObject(std::string_view text, JsonMembers& members) {
+    // Windows editors save "Unicode" text as UTF-16, which no JSON parser reads as UTF-8.
+    if (StartsWith(text, "\xFF\xFE") || StartsWith(text, "\xFE\xFF")) {
+        return "not UTF-8: UTF-16 text (save it as UTF-8)";
+    }
     // Only an object or an array may stand at the top, after a byte order mark and blanks.
     const std::size_t first = DocumentStart(text);
     if (first == text.size()) {
@@ -390,6 +398,10 @@ std::optional<std::string> ReadJsonObject(std::string_view text, JsonMembers& me
     }
     if (text[first] == '[') {
         return "not a JSON object";
+    }
+    if (collector.twice) {
+        members.clear();
+        return "the key \"" + *collector.twice + "\" is given twice";
     }
     return std::nullopt;
 }

@@ -16,12 +16,13 @@ struct JsonValue {
     std::string text;   // UTF-8
 };
 
-// The members of an object by key, in byte order; of a key given twice, the later value counts.
+// The members of an object by key, in byte order.
 using JsonMembers = std::map<std::string, JsonValue>;
 
 // Reads text that must hold one JSON object into `members`. Otherwise returns why: "not a JSON
-// object", or "not JSON: WHAT at byte N" in the words and byte offsets save has always printed
-// (see JsonInput.cpp), so that scripts matching them go on working.
+// object", "not JSON: WHAT at byte N" in the words and byte offsets save has always printed
+// (see JsonInput.cpp), so that scripts matching them go on working, "not UTF-8: ..." for UTF-16
+// text, or, for a top-level key given twice, which one.
 std::optional<std::string> ReadJsonObject(std::string_view text, JsonMembers& members);
 
 }  // namespace cli

@@ -6,9 +6,10 @@ namespace cli {
 
 const char* const kUsage = R"(Usage:
   transmitter-cli ports
-  transmitter-cli read   --port NAME [options]
-  transmitter-cli save   --port NAME [FILE|-] [KEY=VALUE...] [--no-verify] [options]
-  transmitter-cli preset --port NAME POSITION [options]
+  transmitter-cli read   --port NAME... [options]
+  transmitter-cli save   --port NAME... [FILE|-] [KEY=VALUE...] [--no-verify] [--partial] [options]
+  transmitter-cli preset --port NAME... POSITION [options]
+  transmitter-cli diff   --port NAME... FILE|- [options]
   transmitter-cli watch  --port NAME [--count N] [options]
 
 Talks Modbus RTU to the rotary position transmitter at 115200 8N1, with the requests the
@@ -20,10 +21,18 @@ configuration window sends.
   save     reads the configuration, applies FILE (JSON as read prints it; - for standard input)
            and then the KEY=VALUE pairs, writes registers 0-18 and reads them back to compare
   preset   writes the preset position (registers 19-20)
+  diff     prints each key whose value on the device differs from FILE (Key: device X, file Y)
   watch    prints the live position every 200 ms until interrupted
+
+Read, save, preset and diff work on several ports at once (--port given more than once, or a
+comma list), each device on its own port: read prints one JSON object a line with its "Port",
+the others one line a port with its result.
 
 Options:
   --port NAME       serial port: a system name such as ttyUSB0, or a device path
+  --report FILE     append a CSV row per device to FILE: time, port, adapter, firmware, status,
+                    result, what changed, milliseconds
+  --partial         save: pass over keys the file gives as null (else refused)
   --address N       slave address, 0..247 (default 0)
   --timeout-ms N    wait for each reply, 1..60000 ms (default 500)
   --retries N       further attempts after a request gets no answer, 0..100 (default 2)
@@ -32,8 +41,9 @@ Options:
   --trace FILE      append every frame sent and received to FILE (- for standard error)
   --help, --version
 
-Exit status: 0 done; 1 the port could not be opened, the device did not answer, refused a
-request or a verify failed; 2 usage error or a refused value (nothing is written then).
+Exit status: 0 done, on every port; 1 a port could not be opened, a device did not answer,
+refused a request, a verify failed or diff found a difference; 2 usage error or a refused
+value (nothing is written then).
 )";
 
 namespace {
@@ -59,7 +69,14 @@ std::optional<Command> CommandNamed(std::string_view name) {
         return Command::Preset;
     if (name == "watch")
         return Command::Watch;
+    if (name == "diff")
+        return Command::Diff;
     return std::nullopt;
+}
+
+bool TakesManyPorts(Command command) {
+    return command == Command::Read || command == Command::Save || command == Command::Preset ||
+           command == Command::Diff;
 }
 
 }  // namespace
@@ -100,8 +117,12 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
             options.verify = false;
             continue;
         }
+        if (name == "--partial" && !value) {
+            options.partial = true;
+            continue;
+        }
         if (name != "--port" && name != "--address" && name != "--timeout-ms" &&
-            name != "--retries" && name != "--count" && name != "--trace") {
+            name != "--retries" && name != "--count" && name != "--trace" && name != "--report") {
             error = "unknown option " + std::string(name);
             return std::nullopt;
         }
@@ -122,9 +143,24 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
             return n;
         };
         if (name == "--port") {
-            options.port = *value;
-            if (options.port.empty()) {
-                error = "--port needs a port name";
+            std::string_view list = *value;
+            for (;;) {
+                const auto comma = list.find(',');
+                const std::string_view one = list.substr(0, comma);
+                if (one.empty()) {
+                    error = "--port needs a port name";
+                    return std::nullopt;
+                }
+                options.ports.emplace_back(one);
+                if (comma == std::string_view::npos) {
+                    break;
+                }
+                list.remove_prefix(comma + 1);
+            }
+        } else if (name == "--report") {
+            options.report = *value;
+            if (options.report.empty()) {
+                error = "--report needs a file name";
                 return std::nullopt;
             }
         } else if (name == "--trace") {
@@ -160,8 +196,24 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
         return std::nullopt;
     }
     options.command = *command;
-    if (options.command != Command::Ports && options.port.empty()) {
+    if (options.command != Command::Ports && options.ports.empty()) {
         error = "--port NAME is needed";
+        return std::nullopt;
+    }
+    if (options.ports.size() > 1 && !TakesManyPorts(options.command)) {
+        error = "one --port only: read, save, preset and diff take several";
+        return std::nullopt;
+    }
+    if (options.ports.size() > 1 && !options.trace.empty()) {
+        error = "--trace records one port: give one --port with it";
+        return std::nullopt;
+    }
+    if (!options.report.empty() && !TakesManyPorts(options.command)) {
+        error = "--report is for read, save, preset and diff";
+        return std::nullopt;
+    }
+    if (options.partial && options.command != Command::Save) {
+        error = "--partial is for save only";
         return std::nullopt;
     }
     if (options.count && options.command != Command::Watch) {
@@ -185,12 +237,25 @@ std::optional<Options> ParseOptions(std::span<const std::string> arguments, std:
         } else if (options.command == Command::Preset && options.position.empty()) {
             options.position = arg;
             continue;
+        } else if (options.command == Command::Diff) {
+            if (arg.find('=') != std::string_view::npos) {
+                error = "diff compares with a FILE; KEY=VALUE pairs are for save";
+                return std::nullopt;
+            }
+            if (!options.file) {
+                options.file = std::string(arg);
+                continue;
+            }
         }
         error = "unexpected argument \"" + std::string(arg) + "\"";
         return std::nullopt;
     }
     if (options.command == Command::Preset && options.position.empty()) {
         error = "preset needs a POSITION";
+        return std::nullopt;
+    }
+    if (options.command == Command::Diff && !options.file) {
+        error = "diff needs a FILE";
         return std::nullopt;
     }
     return options;

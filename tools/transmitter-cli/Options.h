@@ -11,19 +11,23 @@
 
 namespace cli {
 
-enum class Command : std::uint8_t { Help, Version, Ports, Read, Save, Preset, Watch };
+enum class Command : std::uint8_t { Help, Version, Ports, Read, Save, Preset, Watch, Diff };
 
 // What the command line asks for.
 struct Options {
     Command command = Command::Help;
-    std::string port;
+    // As given, in order: --port taken more than once or as a comma list. Read, save, preset and
+    // diff take several; the others one.
+    std::vector<std::string> ports;
     LinkSettings link;
-    std::optional<std::string> file;       // save: a JSON file, or "-" for standard input
+    std::optional<std::string> file;       // save, diff: a JSON file, or "-" for standard input
     std::vector<std::string> assignments;  // save: KEY=VALUE pairs, in order
     bool verify = true;                    // save: read back and compare
+    bool partial = false;                  // save: pass over the file's null values
     std::string position;                  // preset: the position, as given
     std::optional<std::int64_t> count;     // watch: stop after this many readings
-    std::string trace;  // the traffic trace's file, "-" for stderr; none if empty
+    std::string trace;   // the traffic trace's file, "-" for stderr; none if empty
+    std::string report;  // the CSV file a row per device is appended to; none if empty
 };
 
 // The command line without the program's name. Returns the options, or in `error` what is wrong
