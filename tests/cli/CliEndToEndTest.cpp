@@ -7,17 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -155,6 +159,14 @@ TEST(CliEndToEnd, ARefusedValueNamesItsKeyAndPutsNothingOnTheLine) {
     ASSERT_TRUE(file.open());
     file.write(R"({"CommAddress": 2, "CurrentUpperLimit": 70000})");
     file.close();
+    QTemporaryFile nulls;  // what read prints of a device whose values could not all be read
+    ASSERT_TRUE(nulls.open());
+    nulls.write(R"({"CommAddress": 1, "Protocol": null, "CycleValue": null, "Status": "Pass"})");
+    nulls.close();
+    QTemporaryFile twice;
+    ASSERT_TRUE(twice.open());
+    twice.write(R"({"WorkMode": 1, "WorkMode": 2})");
+    twice.close();
     struct Row {
         QStringList arguments;
         std::string key;
@@ -167,6 +179,14 @@ TEST(CliEndToEnd, ARefusedValueNamesItsKeyAndPutsNothingOnTheLine) {
         {{"save", "/nonexistent/cfg.json"}, "cfg.json"},
         {{"preset", "2147483648"}, "PresetPosition"},
         {{"read", "--trace", "/nonexistent/trace.log"}, "trace.log"},
+        {{"read", "--report", "/nonexistent/line.csv"}, "line.csv"},
+        {{"save", "--report", QDir::tempPath(), "WorkMode=1"}, "report file"},
+        {{"save", nulls.fileName()}, "null for Protocol, CycleValue"},
+        {{"save", twice.fileName()}, "the key \"WorkMode\" is given twice"},
+        {{"save", QDir::tempPath()}, "it is a directory"},
+        {{"diff", QDir::tempPath()}, "it is a directory"},
+        {{"diff", twice.fileName()}, "given twice"},
+        {{"save", "Workmode=1"}, "the keys are CommAddress, BaudRate"},
     };
     Device device;
     const auto before = device.Registers(0, 21);
@@ -293,6 +313,153 @@ TEST(CliEndToEnd, TheTraceShowsEveryFrameOfAPreset) {
               (std::vector<std::string>{"open " + device.Path().toStdString(), "tx " + preset,
                                         "rx 00 10 00 13 00 02 B1 DC ok", "close"}));
     EXPECT_EQ(device.Requests(), std::vector<std::string>{preset});
+}
+
+// Null keys are refused unless --partial keeps the target's own values on purpose, or a pair
+// gives them.
+TEST(CliEndToEnd, PartialPassesOverTheNullKeysOnPurpose) {
+    QTemporaryFile nulls;
+    ASSERT_TRUE(nulls.open());
+    nulls.write(R"({"WorkMode": "测速", "Protocol": null, "CycleValue": null})");
+    nulls.close();
+    Device device;
+    Finished run = Cli({"save", "--port", device.Path(), nulls.fileName(), "CycleValue=7"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("null for Protocol (not read"), std::string::npos) << run.err;
+    EXPECT_TRUE(device.Requests().empty());
+
+    run = Cli({"save", "--port", device.Path(), nulls.fileName(), "--partial"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(device.Server().Register(5), 2);
+    EXPECT_EQ(device.Registers(11, 2), (std::vector<std::uint16_t>{0, 4096}));  // its own
+}
+
+TEST(CliEndToEnd, GarbledRepliesAreToldFromSilence) {
+    struct Row {
+        sim::Faults faults;
+        std::string message;
+    };
+    const Row rows[] = {
+        {{.corruptEvery = 1}, "garbled reply (checksum) to the configuration read"},
+        {{.silentFor = sim::Scope::Every, .noiseBytes = 3, .noiseGapUs = 1000}, "short reply to"},
+        {{.silentFor = sim::Scope::Every, .echo = true}, "no answer to the configuration read"},
+    };
+    for (const Row& row : rows) {
+        Device device;
+        device.Server().SetFaults(row.faults);
+        const Finished run =
+            Cli({"read", "--port", device.Path(), "--timeout-ms", "200", "--retries", "0"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+    }
+}
+
+TEST(CliEndToEnd, DiffNamesTheKeysThatDifferFromTheFile) {
+    Device device;
+    device.Server().SetRegister(5, 2);  // 测速
+    QTemporaryFile reference;
+    ASSERT_TRUE(reference.open());
+    reference.write(R"({"WorkMode": "往复", "CycleValue": 4096, "ResolutionPerTurn": 1000,
+                        "Protocol": null, "PresetPosition": 5, "Status": "Fail"})");
+    reference.close();
+    Finished run = Cli({"diff", "--port", device.Path(), reference.fileName()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out,
+              "WorkMode: device 测速, file 往复\nResolutionPerTurn: device 3600, file 1000\n");
+    EXPECT_NE(run.err.find("in 2 keys of 3"), std::string::npos) << run.err;
+    EXPECT_EQ(device.Requests(), std::vector<std::string>{kReadAll});  // it only reads
+
+    run = Cli({"diff", "--port", device.Path(), "-"},
+              R"({"WorkMode": 2, "CycleValue": 4096, "Protocol": "主动"})");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("agrees with standard input (3 keys compared)"), std::string::npos)
+        << run.err;
+
+    device.Server().SetFaults({.silentFor = sim::Scope::Every});
+    run = Cli({"diff", "--port", device.Path(), reference.fileName(), "--retries", "0",
+               "--timeout-ms", "100"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no answer"), std::string::npos) << run.err;
+}
+
+// A row of devices configured at once, one of them silent and one port missing: the others are
+// configured, each port gets its line and its report row, and the run takes about as long as
+// one device, not the sum.
+TEST(CliEndToEnd, SaveOnSeveralPortsAtOnceWithAReport) {
+    constexpr int kGood = 4;
+    std::vector<std::unique_ptr<Device>> devices;
+    QStringList ports;
+    for (int i = 0; i < kGood + 1; ++i) {
+        devices.push_back(std::make_unique<Device>());
+        ports << devices.back()->Path();
+    }
+    devices.back()->Server().SetFaults({.silentFor = sim::Scope::Every});
+    ports << "/dev/nonexistent-port";
+    QTemporaryDir dir;
+    const QString report = dir.filePath("line.csv");
+
+    const Finished one = Cli({"save", "--port", ports.front(), "CycleValue=8192"});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    const Finished run =
+        Cli({"save", "--port", ports.mid(0, 3).join(','), "--port", ports.mid(3).join(','),
+             "CycleValue=9000", "--report", report, "--timeout-ms", "300", "--retries", "0"});
+    EXPECT_EQ(run.exitCode, 1);
+    std::cout << "[ measured ] one device " << one.elapsedMs << " ms, " << ports.size()
+              << " ports at once " << run.elapsedMs << " ms\n";
+    for (int i = 0; i < kGood; ++i) {
+        EXPECT_EQ(devices[static_cast<std::size_t>(i)]->Server().Register(12), 9000);
+        EXPECT_NE(run.out.find(ports[i].toStdString() + ": ok\n"), std::string::npos) << run.out;
+    }
+    EXPECT_NE(run.out.find(ports[kGood].toStdString() + ": no answer\n"), std::string::npos);
+    EXPECT_NE(run.out.find("/dev/nonexistent-port: port error: no such port\n"), std::string::npos);
+    EXPECT_NE(run.err.find("transmitter-cli: " + ports[kGood].toStdString() + ": no answer"),
+              std::string::npos)
+        << run.err;
+    // Identified for the report (status, version), then written and verified.
+    EXPECT_EQ(devices.front()->Requests().size(), 3u + 5u);
+    // The silent device's 300 ms and each device's own exchanges, not their sum.
+    EXPECT_LT(run.elapsedMs, 3000);
+
+    std::ifstream in(report.toStdString());
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(in, line);) {
+        rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(ports.size()) + 1);
+    EXPECT_EQ(rows[0], "time,port,adapter,firmware,status,result,changes,ms");
+    const std::string good =
+        ports.front().toStdString() + ",,Ver0258,Pass,ok,CycleValue 8192->9000,";
+    EXPECT_EQ(
+        std::count_if(rows.begin(), rows.end(),
+                      [&](const std::string& row) { return row.find(good) != std::string::npos; }),
+        1);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const std::string& row) {
+                                return row.find(",,,,no answer,,") != std::string::npos;
+                            }),
+              1);
+}
+
+TEST(CliEndToEnd, ReadOnSeveralPortsPrintsAJsonLineEach) {
+    Device a;
+    Device b;
+    b.Server().Update([](sim::Transmitter& t) { t.SetPosition(42); });
+    const Finished run = Cli({"read", "--port", a.Path() + "," + b.Path()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<QJsonObject> lines;
+    std::istringstream out(run.out);
+    for (std::string line; std::getline(out, line);) {
+        lines.push_back(JsonOf(line));
+    }
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    std::set<QString> ports;
+    for (const QJsonObject& json : lines) {
+        EXPECT_EQ(json.size(), 20);
+        ports.insert(json["Port"].toString());
+        EXPECT_EQ(json["CurrentPosition"].toInteger(), json["Port"] == b.Path() ? 42 : 0);
+    }
+    EXPECT_EQ(ports, (std::set<QString>{a.Path(), b.Path()}));
 }
 
 }  // namespace

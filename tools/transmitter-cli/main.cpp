@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -82,9 +83,10 @@ std::optional<cli::Refusal> ReadSaveInput(const cli::Options& options, cli::Conf
         return refused;
     }
     std::string unset;
-    for (const std::string& key : nullKeys) {
-        if (!changes[*cli::ConfigKeyIndex(key)]) {
-            unset += (unset.empty() ? "" : ", ") + key;
+    for (std::size_t i = 0; i < cli::kConfigKeyCount; ++i) {
+        const std::string_view key = cli::kConfigKeys[i].name;
+        if (!changes[i] && std::find(nullKeys.begin(), nullKeys.end(), key) != nullKeys.end()) {
+            unset += (unset.empty() ? "" : ", ") + std::string(key);
         }
     }
     if (!unset.empty() && !options.partial) {
