@@ -62,9 +62,9 @@ void PtyServer::Start() {
     }
     {
         const std::lock_guard lock(mutex_);
-        line_.Reset();
-        line_.SetLog([this](std::string_view event, std::span<const std::uint8_t> bytes,
-                            std::int64_t atUs, std::string_view verdict) {
+        peer_->Reset();
+        peer_->SetLog([this](std::string_view event, std::span<const std::uint8_t> bytes,
+                             std::int64_t atUs, std::string_view verdict) {
             if (!log_) {
                 return;
             }
@@ -120,7 +120,13 @@ void PtyServer::Stop() {
     CloseFd(wakePipe_[1]);
     path_.clear();
     const std::lock_guard lock(mutex_);
-    line_.Reset();
+    peer_->Reset();
+}
+
+void PtyServer::SetPeer(std::unique_ptr<LinePeer> peer) {
+    const std::lock_guard lock(mutex_);
+    replay_ = std::move(peer);
+    peer_ = replay_ ? replay_.get() : &line_;
 }
 
 void PtyServer::Update(const std::function<void(Transmitter&)>& change) {
@@ -163,7 +169,7 @@ std::size_t PtyServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
 }
 
 void PtyServer::Serve() {
-    const LineDevice::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
+    const LinePeer::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
         return WriteToMaster(bytes);
     };
     std::array<std::uint8_t, 512> input{};
@@ -171,9 +177,9 @@ void PtyServer::Serve() {
         std::int64_t wakeUs = -1;
         {
             const std::lock_guard lock(mutex_);
-            line_.WriteDue(NowUs(), toMaster);
-            line_.TakeFrames(NowUs());
-            wakeUs = line_.NextWakeUs();
+            peer_->WriteDue(NowUs(), toMaster);
+            peer_->TakeFrames(NowUs());
+            wakeUs = peer_->NextWakeUs();
         }
         FlushLog();
         timespec timeout{};
@@ -200,7 +206,7 @@ void PtyServer::Serve() {
                 if (n > 0) {
                     {
                         const std::lock_guard lock(mutex_);
-                        line_.Hear(std::span(input).first(static_cast<std::size_t>(n)), NowUs());
+                        peer_->Hear(std::span(input).first(static_cast<std::size_t>(n)), NowUs());
                     }
                     FlushLog();
                 } else if (n < 0 && errno == EINTR) {

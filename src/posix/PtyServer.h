@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -38,6 +39,8 @@ public:
 
     // Call before Start.
     void SetLog(LogSink log) { log_ = std::move(log); }
+    // Serves `peer` (a replayed trace) instead of the simulated transmitter. Call before Start.
+    void SetPeer(std::unique_ptr<LinePeer> peer);
 
     // Creates the pseudo-terminal (raw, 115200 8N1) and starts serving. Throws std::system_error
     // when no pseudo-terminal can be had.
@@ -64,6 +67,8 @@ private:
 
     std::mutex mutex_;
     LineDevice line_;                    // guarded by mutex_
+    std::unique_ptr<LinePeer> replay_;   // guarded by mutex_
+    LinePeer* peer_ = &line_;            // what is served: line_ or replay_
     std::vector<std::string> logLines_;  // guarded by mutex_
 
     LogSink log_;

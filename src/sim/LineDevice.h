@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "sim/LinePeer.h"
 #include "sim/Reply.h"
 #include "sim/RequestFramer.h"
 #include "sim/Transmitter.h"
@@ -18,28 +19,17 @@ namespace sim {
 // would have arrived on a 115200 baud line. Whatever carries the bytes (a pseudo-terminal, an
 // in-process port) hands them over at once, so the line's pace is kept here: a request counts as
 // complete n * 87 us after its n bytes came in. Not thread-safe; its owner serialises the calls.
-class LineDevice {
+class LineDevice : public LinePeer {
 public:
-    // One line of traffic: the event ("rx", "tx", "dropped"), its bytes, when (us) and, for a
-    // request, its verdict ("ok", "short", "checksum").
-    using LogSink = std::function<void(std::string_view event, std::span<const std::uint8_t> bytes,
-                                       std::int64_t atUs, std::string_view verdict)>;
-    // Takes bytes for the master; returns how many it took (the rest is lost, as on a full line).
-    using Writer = std::function<std::size_t(std::span<const std::uint8_t> bytes)>;
-
-    void SetLog(LogSink log) { log_ = std::move(log); }
+    void SetLog(LogSink log) override { log_ = std::move(log); }
 
     Transmitter& Device() { return device_; }
-    // Forgets the bytes of an unfinished request and the replies not yet sent.
-    void Reset();
-    // Bytes from the master, at `nowUs`.
-    void Hear(std::span<const std::uint8_t> bytes, std::int64_t nowUs);
-    // Answers the requests that silence has closed by `nowUs`.
-    void TakeFrames(std::int64_t nowUs);
+    void Reset() override;
+    void Hear(std::span<const std::uint8_t> bytes, std::int64_t nowUs) override;
+    void TakeFrames(std::int64_t nowUs) override;
     // Hands every reply chunk due by `nowUs` to `write`, the earliest first.
-    void WriteDue(std::int64_t nowUs, const Writer& write);
-    // When something is next due (a request closed by silence, a chunk), or -1 when nothing is.
-    std::int64_t NextWakeUs() const;
+    void WriteDue(std::int64_t nowUs, const Writer& write) override;
+    std::int64_t NextWakeUs() const override;
 
     // Frames are closed by their length (0x03, 0x10), else by 2 ms of silence. On a wire the
     // Modbus rule is 3.5 characters, fixed at 1.75 ms above 19200 baud; a pty hands over what a

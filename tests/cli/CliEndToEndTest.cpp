@@ -462,4 +462,109 @@ TEST(CliEndToEnd, ReadOnSeveralPortsPrintsAJsonLineEach) {
     EXPECT_EQ(ports, (std::set<QString>{a.Path(), b.Path()}));
 }
 
+// transmitter-sim as a program of its own, on the pseudo-terminal whose path it prints first.
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& arguments) {
+        process_.start(QStringLiteral(TRANSMITTER_SIM), arguments);
+        EXPECT_TRUE(process_.waitForStarted(10'000));
+        while (!process_.canReadLine() && process_.waitForReadyRead(10'000)) {
+        }
+        path_ = QString::fromUtf8(process_.readLine()).trimmed();
+        EXPECT_TRUE(path_.startsWith("/dev/")) << process_.readAllStandardError().toStdString();
+    }
+    ~SimProcess() {
+        process_.terminate();
+        process_.waitForFinished(10'000);
+    }
+    const QString& Path() const { return path_; }
+
+private:
+    QProcess process_;
+    QString path_;
+};
+
+// A customer's trace, replayed at the desk, makes the cli say what it said at the customer's:
+// the same JSON, messages and exit statuses, through an echoing adapter, late replies, an
+// exception and corrupted replies.
+TEST(CliEndToEnd, AReplayedTraceGivesTheSameJsonAndMessages) {
+    QTemporaryDir dir;
+    const QString trace = dir.filePath("field.trace");
+    const QString reference = dir.filePath("reference.json");
+    { std::ofstream(reference.toStdString()) << R"({"WorkMode": "循环", "CycleValue": 4096})"; }
+    const QStringList steps[] = {
+        {"read"},
+        {"save", "WorkMode=测速", "CycleValue=8192"},
+        {"diff", reference},
+        {"preset", "100000"},
+        {"read", "--retries", "0"},
+    };
+    std::vector<Finished> recorded;
+    {
+        SimProcess field(
+            {"--echo", "--delay-ms", "100", "--exception=status", "--corrupt-every", "3"});
+        for (const QStringList& step : steps) {
+            recorded.push_back(Cli(step + QStringList{"--port", field.Path(), "--trace", trace,
+                                                      "--timeout-ms", "400"}));
+        }
+    }
+    // What the field saw: the exception, the corrupted replies passed over and retried.
+    EXPECT_EQ(recorded[0].exitCode, 1);
+    EXPECT_NE(recorded[0].err.find("exception 4"), std::string::npos) << recorded[0].err;
+    EXPECT_EQ(JsonOf(recorded[0].out)["Status"].toString(), "Unknow");
+    EXPECT_EQ(recorded[1].exitCode, 0) << recorded[1].err;
+    EXPECT_EQ(recorded[2].exitCode, 1) << recorded[2].err;
+    EXPECT_EQ(recorded[2].out,
+              "WorkMode: device 测速, file 循环\nCycleValue: device 8192, file 4096\n");
+    EXPECT_NE(recorded[4].err.find("garbled reply (checksum) to the status read"),
+              std::string::npos)
+        << recorded[4].err;
+    std::ifstream in(trace.toStdString());
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    for (const char* verdict : {" echo\n", " checksum\n", " ok\n"}) {
+        EXPECT_NE(text.find(verdict), std::string::npos) << verdict;
+    }
+
+    SimProcess desk({"--replay", trace});
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Finished again =
+            Cli(steps[i] + QStringList{"--port", desk.Path(), "--timeout-ms", "400"});
+        SCOPED_TRACE(steps[i].join(' ').toStdString());
+        EXPECT_EQ(again.exitCode, recorded[i].exitCode);
+        EXPECT_EQ(again.out, recorded[i].out);
+        EXPECT_EQ(again.err, recorded[i].err);
+    }
+    // A request the trace never saw gets no answer.
+    const Finished unknown = Cli(
+        {"read", "--port", desk.Path(), "--address", "7", "--retries", "0", "--timeout-ms", "200"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("no answer to the configuration read"), std::string::npos)
+        << unknown.err;
+}
+
+TEST(CliEndToEnd, TheSimulatorRefusesATraceItCannotReplay) {
+    QTemporaryDir dir;
+    const QString deviceSide = dir.filePath("sim.log");
+    { std::ofstream(deviceSide.toStdString()) << "1.000000 rx 00 03 00 1B 00 01 F5 DC ok\n"; }
+    struct Row {
+        QStringList arguments;
+        std::string message;
+    };
+    const Row rows[] = {
+        {{"--replay", dir.filePath("missing.trace")}, "missing.trace: No such file"},
+        {{"--replay", dir.path()}, "it is a directory"},
+        {{"--replay", deviceSide}, "no open line"},
+        {{"--replay", deviceSide, "--echo"}, "--echo does not go with it"},
+    };
+    for (const Row& row : rows) {
+        QProcess sim;
+        sim.start(QStringLiteral(TRANSMITTER_SIM), row.arguments);
+        ASSERT_TRUE(sim.waitForFinished(10'000));
+        EXPECT_EQ(sim.exitCode(), 2);
+        const std::string err = sim.readAllStandardError().toStdString();
+        EXPECT_NE(err.find(row.message), std::string::npos) << err;
+        EXPECT_TRUE(sim.readAllStandardOutput().isEmpty());
+    }
+}
+
 }  // namespace

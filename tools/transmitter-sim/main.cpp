@@ -1,10 +1,14 @@
 // transmitter-sim: serves a simulated position transmitter on a pseudo-terminal until SIGINT or
 // SIGTERM. The first line of output is the path a master opens, e.g. /dev/pts/5.
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +18,7 @@
 
 #include "ProgramVersion.h"
 #include "posix/PtyServer.h"
+#include "sim/Replay.h"
 
 namespace {
 
@@ -36,6 +41,11 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
   --log                    print every request (rx, with ok/short/checksum) and every chunk
                            sent (tx) in hex, stamped in seconds on the monotonic clock: the
                            format of transmitter-config --trace
+  --replay TRACE           serve the device a trace of transmitter-config or transmitter-cli
+                           (--trace) recorded: each request gets what followed the same request
+                           in the trace, after about the recorded delay, the recorded answers in
+                           turn and then the last again; a request the trace never saw gets no
+                           answer. Only --log goes with it
   --help                   show this text
   --version                show the version
 
@@ -89,6 +99,8 @@ struct Settings {
     std::uint32_t speed = 0;
     std::vector<std::pair<std::size_t, std::uint16_t>> registers;
     bool log = false;
+    std::string replay;             // the trace to serve instead of the simulated device
+    std::string_view deviceOption;  // the first option that shapes the simulated device
 };
 
 Settings ParseArguments(int argc, char** argv) {
@@ -120,6 +132,9 @@ Settings ParseArguments(int argc, char** argv) {
             return *ms * 1000;
         };
 
+        if (option.name != "--log" && option.name != "--replay" && settings.deviceOption.empty()) {
+            settings.deviceOption = option.name;
+        }
         if (option.name == "--help") {
             std::fputs(kUsage, stdout);
             std::exit(0);
@@ -186,11 +201,55 @@ Settings ParseArguments(int argc, char** argv) {
             settings.faults.echo = true;
         } else if (option.name == "--log") {
             settings.log = true;
+        } else if (option.name == "--replay") {
+            settings.replay = required();
+            if (settings.replay.empty()) {
+                Fail("--replay needs a trace file");
+            }
         } else {
             Fail(std::string("unknown option ") + std::string(option.name));
         }
     }
+    if (!settings.replay.empty() && !settings.deviceOption.empty()) {
+        Fail("--replay serves the recorded device as it was: " +
+             std::string(settings.deviceOption) + " does not go with it");
+    }
     return settings;
+}
+
+// The recorded device, or the reason it cannot be had; exit status 2 then.
+std::unique_ptr<sim::ReplayDevice> LoadReplay(const std::string& path) {
+    const auto refuse = [&](const std::string& why) {
+        std::fprintf(stderr, "transmitter-sim: %s: %s\n", path.c_str(), why.c_str());
+        std::exit(2);
+    };
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        refuse("it is a directory");
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        refuse(errno != 0 ? std::strerror(errno) : "cannot be opened");
+    }
+    std::string text;
+    std::array<char, 4096> chunk{};
+    for (std::size_t n = 0; (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;) {
+        text.append(chunk.data(), n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        refuse("cannot be read");
+    }
+    std::string error;
+    auto script = sim::ReplayScript::Parse(text, error);
+    if (!script) {
+        refuse(error);
+    }
+    std::fprintf(stderr, "transmitter-sim: replaying %s: %zu different requests, %zu answers\n",
+                 path.c_str(), script->RequestCount(), script->AnswerCount());
+    return std::make_unique<sim::ReplayDevice>(std::move(*script));
 }
 
 }  // namespace
@@ -207,6 +266,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     sim::PtyServer server;
+    if (!settings.replay.empty()) {
+        server.SetPeer(LoadReplay(settings.replay));
+    }
     if (settings.log) {
         server.SetLog([](std::string_view line) {
             std::fwrite(line.data(), 1, line.size(), stdout);
