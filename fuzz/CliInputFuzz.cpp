@@ -80,6 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (again != values) {
             Broken("a configuration changed through read's output", json);
         }
+        // The same as one line of several ports' read, with its port.
+        cli::ConfigValues fromLine{};
+        if (const auto refused =
+                cli::ApplyConfigJson(cli::ReadingJson(reading, json.substr(0, 16)), fromLine)) {
+            Broken("read's line for one of several ports was refused", refused->Message());
+        }
+        if (fromLine != values) {
+            Broken("a configuration changed through read's line with its port", json);
+        }
     }
 
     cli::ConfigValues paired{};

@@ -230,6 +230,11 @@ TEST(ConfigJson, OneLineWithThePortSavesBackLikeTheObject) {
     ASSERT_FALSE(cli::ApplyConfigJson(cli::ReadingJson(reading), fromObject));
     EXPECT_EQ(fromLine, fromObject);
 
+    // A port's path may hold bytes that are no UTF-8; the line stays JSON.
+    const std::string odd = cli::ReadingJson(reading, "/dev/tty\xFFx\xE6\x88");
+    EXPECT_EQ(odd.rfind(R"({"Port": "/dev/tty\ufffdx\ufffd\ufffd", )", 0), 0u) << odd;
+    ASSERT_FALSE(cli::ApplyConfigJson(odd, fromLine));
+
     // A device that did not answer: save must not take it for a configuration.
     const std::string failed = cli::FailedReadingJson("ttyUSB2", "no answer");
     EXPECT_EQ(failed, "{\"Port\": \"ttyUSB2\", \"Error\": \"no answer\"}\n");

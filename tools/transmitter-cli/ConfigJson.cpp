@@ -11,9 +11,52 @@
 namespace cli {
 namespace {
 
+// The length of the well-formed UTF-8 sequence at the front of `text`, or 0 (RFC 3629: no
+// overlong forms, no surrogates, nothing past U+10FFFF).
+std::size_t Utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// A JSON string. A byte that is no part of UTF-8 (a port's path may hold any) becomes U+FFFD,
+// so that the output stays JSON.
 void AppendString(std::string& out, std::string_view text) {
     out += '"';
-    for (const char c : text) {
+    while (!text.empty()) {
+        const char c = text.front();
+        const std::size_t length = Utf8Length(text);
+        if (length == 0) {
+            out += "\\ufffd";
+            text.remove_prefix(1);
+            continue;
+        }
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -23,8 +66,9 @@ void AppendString(std::string& out, std::string_view text) {
             out += kHex[(c >> 4) & 0xF];
             out += kHex[c & 0xF];
         } else {
-            out += c;
+            out.append(text.substr(0, length));
         }
+        text.remove_prefix(length);
     }
     out += '"';
 }
