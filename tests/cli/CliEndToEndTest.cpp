@@ -413,6 +413,9 @@ TEST(CliEndToEnd, SaveOnSeveralPortsAtOnceWithAReport) {
     }
     EXPECT_NE(run.out.find(ports[kGood].toStdString() + ": no answer\n"), std::string::npos);
     EXPECT_NE(run.out.find("/dev/nonexistent-port: port error: no such port\n"), std::string::npos);
+    EXPECT_NE(run.err.find("transmitter-cli: /dev/nonexistent-port: cannot open"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("transmitter-cli: " + ports[kGood].toStdString() + ": no answer"),
               std::string::npos)
         << run.err;
@@ -428,17 +431,15 @@ TEST(CliEndToEnd, SaveOnSeveralPortsAtOnceWithAReport) {
     }
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(ports.size()) + 1);
     EXPECT_EQ(rows[0], "time,port,adapter,firmware,status,result,changes,ms");
-    const std::string good =
-        ports.front().toStdString() + ",,Ver0258,Pass,ok,CycleValue 8192->9000,";
-    EXPECT_EQ(
-        std::count_if(rows.begin(), rows.end(),
-                      [&](const std::string& row) { return row.find(good) != std::string::npos; }),
-        1);
-    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
-                            [](const std::string& row) {
-                                return row.find(",,,,no answer,,") != std::string::npos;
-                            }),
+    const auto rowsWith = [&](const std::string& part) {
+        return std::count_if(rows.begin(), rows.end(), [&](const std::string& row) {
+            return row.find(part) != std::string::npos;
+        });
+    };
+    EXPECT_EQ(rowsWith(ports.front().toStdString() + ",,Ver0258,Pass,ok,CycleValue 8192->9000,"),
               1);
+    EXPECT_EQ(rowsWith(ports[kGood].toStdString() + ",,,,no answer,,"), 1);
+    EXPECT_EQ(rowsWith("/dev/nonexistent-port,,,,port error: no such port,,"), 1);
 }
 
 TEST(CliEndToEnd, ReadOnSeveralPortsPrintsAJsonLineEach) {

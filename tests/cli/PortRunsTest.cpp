@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -95,7 +94,7 @@ int Command(cli::DeviceRun& run, const std::string& port) {
 
 // Runs with a command that knows which port it is on by the line tag.
 int RunAll(const std::vector<cli::PortJob>& jobs, cli::Command command, std::ostream& out,
-           std::ostream& err, cli::ReportFile* report = nullptr) {
+           std::ostream& err) {
     std::map<std::string, std::string> byTag;
     for (const cli::PortJob& job : jobs) {
         byTag["transmitter-cli: " + job.port + ": "] = job.port;
@@ -104,7 +103,7 @@ int RunAll(const std::vector<cli::PortJob>& jobs, cli::Command command, std::ost
         const auto it = byTag.find(device.tag);
         return Command(device, it == byTag.end() ? jobs.front().port : it->second);
     };
-    return cli::RunOnPorts(jobs, command, report != nullptr, Open, run, report, out, err);
+    return cli::RunOnPorts(jobs, command, false, Open, run, nullptr, out, err);
 }
 
 TEST(PortRuns, SeveralPortsGiveALineEachAndTheWorstStatus) {
@@ -134,20 +133,6 @@ TEST(PortRuns, SeveralPortsGiveALineEachAndTheWorstStatus) {
                 << line;
         }
     }
-}
-
-TEST(PortRuns, OnePortKeepsItsMessagesAndPrintsNoResultLine) {
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(RunAll(Jobs({"bad"}), cli::Command::Save, out, err), 1);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "transmitter-cli: working on bad\n");
-
-    out.str("");
-    err.str("");
-    EXPECT_EQ(RunAll(Jobs({"gone"}), cli::Command::Read, out, err), 1);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "transmitter-cli: cannot open gone: no such port\n");
 }
 
 TEST(PortRuns, ReadOfSeveralPortsPrintsAnErrorObjectForAPortThatDidNotOpen) {
@@ -187,37 +172,6 @@ TEST(PortRuns, SeveralPortsRunAtTheSameTimeOnThreadsOfTheirOwn) {
     EXPECT_EQ(threads.size(), kPorts);
     EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
     EXPECT_EQ(Lines(out.str()).size(), kPorts);
-}
-
-TEST(PortRuns, TheReportGetsARowPerDevice) {
-    const auto path =
-        std::filesystem::temp_directory_path() /
-        ("port-runs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".csv");
-    std::filesystem::remove(path);
-    std::string why;
-    auto report = cli::ReportFile::Open(path.string(), why);
-    ASSERT_TRUE(report) << why;
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(RunAll(Jobs({"a", "gone", "bad"}), cli::Command::Save, out, err, report.get()), 1);
-    report.reset();
-
-    std::ifstream in(path);
-    std::string header;
-    std::getline(in, header);
-    EXPECT_EQ(header, cli::kReportHeader);
-    std::vector<std::string> rows;
-    for (std::string line; std::getline(in, line);) {
-        // Without the time, which leads, and the milliseconds, which end the row.
-        rows.push_back(line.substr(line.find(',') + 1, line.rfind(',') - line.find(',') - 1));
-    }
-    std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (std::vector<std::string>{
-                        "a,adapter-a,Ver0258,Pass,ok,CycleValue 4096->8192",
-                        "bad,adapter-bad,Ver0258,Pass,no answer,",
-                        "gone,adapter-gone,,,port error: no such port,",
-                    }));
-    std::filesystem::remove(path);
 }
 
 }  // namespace

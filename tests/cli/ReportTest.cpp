@@ -2,13 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 
 namespace {
+
+void SetTimeZone(const char* zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone);
+    _tzset();
+#else
+    if (zone[0] == '\0') {
+        ::unsetenv("TZ");
+    } else {
+        ::setenv("TZ", zone, 1);
+    }
+    ::tzset();
+#endif
+}
 
 TEST(Report, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
     struct Row {
@@ -54,16 +69,10 @@ TEST(Report, LocalTimeIsIso8601WithItsOffset) {
     const char* saved = std::getenv("TZ");
     const std::string before = saved != nullptr ? saved : "";
     for (const Row& row : rows) {
-        ::setenv("TZ", row.zone, 1);
-        ::tzset();
+        SetTimeZone(row.zone);
         EXPECT_EQ(cli::LocalIsoTime(when), row.time) << row.zone;
     }
-    if (saved != nullptr) {
-        ::setenv("TZ", before.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
-    ::tzset();
+    SetTimeZone(before.c_str());
 }
 
 TEST(Report, TheHeaderIsWrittenOnceWhenTheFileIsNew) {

@@ -111,22 +111,6 @@ TEST(ReplayScript, AnswersEachRequestWithWhatFollowedIt) {
     EXPECT_EQ(Show(script.Answer(Hex("00 03 00 15 00 02 D4 1E"))), "none");
 }
 
-// A trace appended to by several runs: each run's answers come in the order the runs made them.
-TEST(ReplayScript, RunsOneAfterTheOtherAnswerInTurn) {
-    sim::ReplayScript script = Script(
-        "5.000000 open /dev/pts/3\n"
-        "5.000100 tx 00 03 00 1B 00 01 F5 DC\n"
-        "5.060100 rx 00 03 02 01 02 05 D5 ok\n"
-        "5.070000 close\n"
-        "9.000000 error permission denied\n"
-        "9.500000 open /dev/pts/3\n"
-        "9.500100 tx 00 03 00 1B 00 01 F5 DC\n"
-        "9.700100 rx 00 03 02 01 03 C4 15 ok\n"
-        "9.800000 close\n");
-    EXPECT_EQ(Show(script.Answer(kReadVersion)), "10:00 03 02 01 02 05 D5");
-    EXPECT_EQ(Show(script.Answer(kReadVersion)), "150:00 03 02 01 03 C4 15");
-}
-
 class Written {
 public:
     sim::LinePeer::Writer Writer(std::int64_t now) {
