@@ -9,7 +9,7 @@ BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
 start=$SECONDS
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest
-    wine wine64)
+    nlohmann-json3-dev wine wine64)
 missing=()
 for p in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
