@@ -94,7 +94,10 @@ void Form1::Command1_Click() {
 
 void Form1::OpenPort() {
     const std::string text = out_.window.Text(Widget::Combo1);
-    const auto port = rtu::PortToOpen(text, out_.naming);
+    // The port offered first goes by its own name (SIM1 is no COM port on Windows).
+    const auto port = !offeredFirst_.empty() && text == offeredFirst_
+                          ? std::optional<std::string>(text)
+                          : rtu::PortToOpen(text, out_.naming);
     if (!port) {
         TraceError("open: no port chosen");
         if (text.find_first_not_of(" \t") != std::string::npos) {

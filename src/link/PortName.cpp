@@ -46,6 +46,10 @@ std::optional<int> PortNumber(std::string_view digits) {
 
 std::optional<std::string> PortToOpen(std::string_view chooserText, PortNaming naming) {
     if (naming == PortNaming::Windows) {
+        // The device namespace's prefix, as in \\.\COM12, is the same port.
+        if (constexpr std::string_view device = "\\\\.\\"; chooserText.starts_with(device)) {
+            chooserText.remove_prefix(device.size());
+        }
         // The first three characters are not looked at; only the number after them counts.
         if (chooserText.size() < 3) {
             return std::nullopt;
@@ -103,8 +107,25 @@ bool NaturalLess(std::string_view a, std::string_view b) {
 
 std::vector<std::string> PortCandidates(PortNaming naming, std::vector<std::string> systemNames) {
     if (naming == PortNaming::Windows) {
+        // COM1 to COM20 by number; then the higher-numbered ports the system lists, which USB
+        // adapters often get.
         std::vector<std::string> names;
         for (int n = 1; n <= 20; ++n) {
+            names.push_back("COM" + std::to_string(n));
+        }
+        std::vector<int> higher;
+        for (const std::string& name : systemNames) {
+            const auto number =
+                name.size() > 3 && (name.starts_with("COM") || name.starts_with("com"))
+                    ? PortNumber(std::string_view(name).substr(3))
+                    : std::nullopt;
+            if (number && *number > 20) {
+                higher.push_back(*number);
+            }
+        }
+        std::sort(higher.begin(), higher.end());
+        higher.erase(std::unique(higher.begin(), higher.end()), higher.end());
+        for (int n : higher) {
             names.push_back("COM" + std::to_string(n));
         }
         return names;

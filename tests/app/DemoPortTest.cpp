@@ -20,7 +20,9 @@ using ui::Widget;
 // The window's logic in demo mode: the system's ports with the in-process simulated transmitter
 // beside them as SIM1, in virtual time.
 struct DemoRig {
-    DemoRig() {
+    explicit DemoRig(rtu::PortNaming naming = rtu::PortNaming::Unix)
+        : form({control, window, message, timer1, timer2, timer3, naming, nullptr,
+                [this](std::string_view line) { logged.emplace_back(line); }}) {
         system.AddPort("ttyUSB0");
         pace.OnTick([this] { demo.Tick(); });
         timer1.OnTick([this] { form.Timer1_Timer(); });
@@ -41,25 +43,28 @@ struct DemoRig {
     harness::FakeTimer timer2{clock, 200};
     harness::FakeTimer timer3{clock, 5000};
     std::vector<std::string> logged;
-    app::Form1 form{{control, window, message, timer1, timer2, timer3, rtu::PortNaming::Unix,
-                     nullptr, [this](std::string_view line) { logged.emplace_back(line); }}};
+    app::Form1 form;
 };
 
 // SIM1 heads the list and is selected; opening it loads the simulated transmitter as a device on
-// a port would be loaded, and the system's ports stay untouched meanwhile.
+// a port would be loaded, and the system's ports stay untouched meanwhile. On Windows too, where
+// a name is otherwise read as COM and a number ("SIM1" would be COM1).
 TEST(DemoPort, SIM1IsOfferedFirstAndLoadsTheSimulatedTransmitter) {
-    DemoRig rig;
-    EXPECT_EQ(rig.window.Items(Widget::Combo1), (std::vector<std::string>{"SIM1", "ttyUSB0"}));
-    EXPECT_EQ(rig.window.Text(Widget::Combo1), "SIM1");
+    for (const rtu::PortNaming naming : {rtu::PortNaming::Unix, rtu::PortNaming::Windows}) {
+        DemoRig rig(naming);
+        const std::string what = naming == rtu::PortNaming::Unix ? "Unix" : "Windows";
+        EXPECT_EQ(rig.window.Items(Widget::Combo1).front(), "SIM1") << what;
+        EXPECT_EQ(rig.window.Text(Widget::Combo1), "SIM1") << what;
 
-    rig.form.Command1_Click();
-    rig.clock.AdvanceBy(Ms(1000));
-    EXPECT_EQ(rig.window.Text(Widget::Label19), "Pass");
-    EXPECT_EQ(rig.window.Text(Widget::Label20).rfind("Ver", 0), 0U)
-        << rig.window.Text(Widget::Label20);
-    EXPECT_TRUE(rig.window.IsEnabled(Widget::Command3));
-    EXPECT_TRUE(rig.message.Messages().empty());
-    EXPECT_TRUE(rig.system.Written().empty());
+        rig.form.Command1_Click();
+        rig.clock.AdvanceBy(Ms(1000));
+        EXPECT_EQ(rig.window.Text(Widget::Label19), "Pass") << what;
+        EXPECT_EQ(rig.window.Text(Widget::Label20).rfind("Ver", 0), 0U)
+            << what << ": " << rig.window.Text(Widget::Label20);
+        EXPECT_TRUE(rig.window.IsEnabled(Widget::Command3)) << what;
+        EXPECT_TRUE(rig.message.Messages().empty()) << what;
+        EXPECT_TRUE(rig.system.Written().empty()) << what;
+    }
 }
 
 // Any other name goes to the system's ports: after SIM1 is closed, ttyUSB0 opens on the system's

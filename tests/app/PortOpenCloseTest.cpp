@@ -34,12 +34,16 @@ TEST(PortList, WindowsListsOpenablePortsInOrderAndClosesEveryProbe) {
     Rig rig(rtu::PortNaming::Windows);
     rig.serial.AddPort("COM7");
     rig.serial.AddPort("COM3");
-    rig.serial.AddPort("COM25");  // beyond the twenty probed
+    // Beyond the twenty probed: listed only when the system lists it, after them.
+    rig.serial.AddPort("COM25", /*reportedBySystem=*/false);
+    rig.serial.AddPort("COM22");
     rig.form.Form_Load();
-    EXPECT_EQ(rig.window.Items(Widget::Combo1), (std::vector<std::string>{"COM3", "COM7"}));
+    EXPECT_EQ(rig.window.Items(Widget::Combo1),
+              (std::vector<std::string>{"COM3", "COM7", "COM22"}));
     EXPECT_EQ(rig.window.SelectedIndex(Widget::Combo1), 0);
     EXPECT_EQ(rig.Caption(Widget::Combo1), "COM3");
-    for (const char* port : {"COM3", "COM7"}) {
+    EXPECT_EQ(rig.serial.OpenCount("COM25"), 0);
+    for (const char* port : {"COM3", "COM7", "COM22"}) {
         EXPECT_EQ(rig.serial.OpenCount(port), 1) << port;
         EXPECT_EQ(rig.serial.CloseCount(port), 1) << port;
     }

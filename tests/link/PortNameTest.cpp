@@ -36,6 +36,8 @@ INSTANTIATE_TEST_SUITE_P(WindowsAndUnix, PortToOpen,
                              ChooserCase{"COM-1", PortNaming::Windows, std::nullopt},
                              ChooserCase{"COM99999", PortNaming::Windows, std::nullopt},
                              ChooserCase{"COM1x", PortNaming::Windows, std::nullopt},
+                             ChooserCase{"\\\\.\\COM12", PortNaming::Windows, "COM12"},
+                             ChooserCase{"\\\\.\\COMx", PortNaming::Windows, std::nullopt},
                              // Unix: a system name or any device path, as typed.
                              ChooserCase{"ttyUSB0", PortNaming::Unix, "ttyUSB0"},
                              ChooserCase{"/dev/pts/4", PortNaming::Unix, "/dev/pts/4"},
@@ -56,6 +58,17 @@ TEST(PortCandidates, WindowsProbesCom1ToCom20InOrder) {
     EXPECT_EQ(names.front(), "COM1");
     EXPECT_EQ(names[9], "COM10");
     EXPECT_EQ(names.back(), "COM20");
+}
+
+// USB adapters often get numbers above 20: the system's listing adds them after COM20, by
+// number, once each; its ports up to 20 are probed anyway.
+TEST(PortCandidates, WindowsAddsTheSystemsHigherNumberedPortsAfterCom20) {
+    const auto names = rtu::PortCandidates(
+        PortNaming::Windows, {"COM105", "COM3", "COM21", "COM37", "COM21", "COMx", "LPT22"});
+    ASSERT_EQ(names.size(), 23u);
+    EXPECT_EQ(names[19], "COM20");
+    EXPECT_EQ(std::vector<std::string>(names.begin() + 20, names.end()),
+              (std::vector<std::string>{"COM21", "COM37", "COM105"}));
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The toolkit-free core and its test suites on Windows: cross-built with MinGW-w64 into
+# build-windows/ (or $WINDOWS_BUILD_DIR) and run by CTest under Wine, in a throwaway Wine prefix
+# that is removed afterwards. Installs what is missing first (as scripts/deps.sh does). Needs no
+# display and asks nothing. Extra arguments go to cmake's configure step.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
+start=$SECONDS
+
+PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest
+    nlohmann-json3-dev wine wine64)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]} > 0)); then
+    SUDO=""
+    if [[ $(id -u) -ne 0 ]]; then
+        SUDO="sudo"
+    fi
+    echo "Installing: ${missing[*]}"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi
+
+WERROR="${WERROR:-OFF}"
+if [[ "${CI:-}" == "true" ]]; then
+    WERROR=ON
+fi
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DWARNINGS_AS_ERRORS="$WERROR" "$@" \
+    >/dev/null
+cmake --build "$BUILD" -j "${JOBS:-2}"
+
+# A prefix of its own, so that nothing of an earlier run or of the user's ~/.wine counts; no
+# display (console programs need none), no Mono or Gecko to offer, no debug chatter.
+WINE_TMP="$(mktemp -d "${TMPDIR:-/tmp}/transmitter-wine.XXXXXX")"
+export WINEPREFIX="$WINE_TMP/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+finish() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINE_TMP"
+}
+trap finish EXIT
+
+# One wine server for the whole run (one that stops between two tests fails the next to connect),
+# and Wine's own services started now, with no terminal: a test program that started them would
+# hand them its output pipe, and CTest would wait for that pipe to close. The server wants the
+# prefix's directory to exist; wineboot fills it.
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot -i </dev/null >/dev/null 2>&1
+
+(cd "$BUILD" && ctest --output-on-failure -j "${JOBS:-2}" --timeout 120)
+echo "== windows.sh: $((SECONDS - start)) s"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win32 {
+
+// The COM ports the system lists now (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM), e.g. "COM3".
+std::vector<std::string> ListedComPorts();
+
+// The adapter's friendly name as Device Manager shows it, e.g. "USB-SERIAL CH340 (COM5)";
+// empty when the system does not know the port.
+std::string FriendlyNameOf(std::string_view comName);
+
+// The path that opens the port: \\.\COMn, which every COM number needs from COM10 on.
+std::wstring DevicePathOf(std::string_view comName);
+
+}  // namespace win32
