@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "harness/TempDir.h"
 
 namespace {
 
@@ -76,10 +77,9 @@ TEST(Report, LocalTimeIsIso8601WithItsOffset) {
 }
 
 TEST(Report, TheHeaderIsWrittenOnceWhenTheFileIsNew) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("report-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "line.csv").string();
+    const harness::TempDir temp;
+    const std::filesystem::path& dir = temp.Path();
+    const std::string path = harness::Utf8(dir / "line.csv");
     std::string why;
     for (int run = 0; run < 2; ++run) {
         auto report = cli::ReportFile::Open(path, why);
@@ -91,18 +91,16 @@ TEST(Report, TheHeaderIsWrittenOnceWhenTheFileIsNew) {
         row.ms = 1;
         EXPECT_TRUE(report->Append(row, why));
     }
-    std::ifstream in(path);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string text = harness::FileBytes(dir / "line.csv");
     const std::string rows = "\nt,p0,,,,ok,,1\nt,p1,,,,ok,,1\n";
     EXPECT_EQ(text.substr(0, cli::kReportHeader.size()), cli::kReportHeader);
     EXPECT_EQ(text.substr(cli::kReportHeader.size()), rows);
 
     // What cannot be written is refused at once, with the reason.
-    EXPECT_FALSE(cli::ReportFile::Open(dir.string(), why));
+    EXPECT_FALSE(cli::ReportFile::Open(harness::Utf8(dir), why));
     EXPECT_EQ(why, "it is a directory");
-    EXPECT_FALSE(cli::ReportFile::Open((dir / "no" / "such.csv").string(), why));
+    EXPECT_FALSE(cli::ReportFile::Open(harness::Utf8(dir / "no" / "such.csv"), why));
     EXPECT_FALSE(why.empty());
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

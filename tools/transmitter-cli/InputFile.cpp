@@ -8,6 +8,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "link/Utf8File.h"
+
 namespace cli {
 
 std::optional<std::string> ReadInputFile(const std::string& path, std::istream& standardInput,
@@ -22,11 +24,12 @@ std::optional<std::string> ReadInputFile(const std::string& path, std::istream& 
     }
     // A stream over a directory opens on Linux and throws on the first read.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (std::filesystem::is_directory(
+            std::filesystem::path(std::u8string(path.begin(), path.end())), error)) {
         return "it is a directory";
     }
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = rtu::OpenUtf8Path(path, "rb");
     if (file == nullptr) {
         return errno != 0 ? std::strerror(errno) : "cannot be opened";
     }

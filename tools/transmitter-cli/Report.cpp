@@ -6,6 +6,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "link/Utf8File.h"
+
 namespace cli {
 namespace {
 
@@ -80,12 +82,13 @@ std::string LocalIsoTime(std::chrono::system_clock::time_point when) {
 
 std::unique_ptr<ReportFile> ReportFile::Open(const std::string& path, std::string& error) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (std::filesystem::is_directory(
+            std::filesystem::path(std::u8string(path.begin(), path.end())), ignored)) {
         error = "it is a directory";
         return nullptr;
     }
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = rtu::OpenUtf8Path(path, "ab");
     if (file == nullptr) {
         error = errno != 0 ? std::strerror(errno) : "cannot be opened";
         return nullptr;
