@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <system_error>
@@ -101,6 +102,10 @@ std::optional<cli::Refusal> ReadSaveInput(const cli::Options& options, cli::Conf
 // missing), or the path and "cannot be opened" where the cause is not known.
 std::string OpenFailure(const rtu::QtSerialControl& serial, const std::string& port,
                         rtu::SerialError error) {
+    // Several ports' threads may fail at once; the port's details ask the system through calls
+    // that are not thread-safe (getgrgid for the group to join).
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
     const rtu::FailureCause cause = rtu::OpenFailureCause(error, serial.DetailsOf(port));
     return cause.Known() ? cause.engineerLine : serial.SelectedPath() + " cannot be opened";
 }
