@@ -38,7 +38,8 @@ Options:
   --retries N       further attempts after a request gets no answer, 0..100 (default 2)
   --no-verify       save: do not read the registers back
   --count N         watch: stop after N readings
-  --trace FILE      append every frame sent and received to FILE (- for standard error)
+  --trace FILE      append every frame sent and received to FILE (- for standard error);
+                    with one --port only
   --help, --version
 
 Exit status: 0 done, on every port; 1 a port could not be opened, a device did not answer,
