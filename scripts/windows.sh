@@ -43,8 +43,12 @@ export WINEPREFIX="$WINE_TMP/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+SIM_PIDS=()
 finish() {
     wineserver -k >/dev/null 2>&1 || true
+    if ((${#SIM_PIDS[@]} > 0)); then
+        kill "${SIM_PIDS[@]}" 2>/dev/null || true
+    fi
     rm -rf "$WINE_TMP"
 }
 trap finish EXIT
@@ -56,6 +60,36 @@ trap finish EXIT
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1
+
+# The serial control's tests talk to simulated transmitters (the Linux program) on
+# pseudo-terminals that the prefix maps to COM ports: COM7 answers, COM8 hangs up after its first
+# reply. Wine reads its port map when its server starts.
+SIM="${LINUX_BUILD_DIR:-$ROOT/build}/tools/transmitter-sim/transmitter-sim"
+if [[ ! -x "$SIM" ]]; then
+    "$ROOT/scripts/deps.sh"
+    cmake -S "$ROOT" -B "${LINUX_BUILD_DIR:-$ROOT/build}" -G Ninja >/dev/null
+    cmake --build "${LINUX_BUILD_DIR:-$ROOT/build}" --target transmitter-sim -j "${JOBS:-2}"
+fi
+SIM_PIDS=()
+serve() {
+    local out="$WINE_TMP/sim-$1.out"
+    "$SIM" "${@:2}" >"$out" &
+    SIM_PIDS+=($!)
+    local pty=""
+    for _ in $(seq 50); do
+        pty="$(head -n1 "$out" 2>/dev/null || true)"
+        [[ -n "$pty" ]] && break
+        sleep 0.1
+    done
+    wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$pty" /f </dev/null >/dev/null 2>&1
+}
+serve COM7
+serve COM8 --quit-after 1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot </dev/null >/dev/null 2>&1
+export TRANSMITTER_TEST_COM=COM7 TRANSMITTER_TEST_COM_HANGING_UP=COM8
 
 (cd "$BUILD" && ctest --output-on-failure -j "${JOBS:-2}" --timeout 120)
 echo "== windows.sh: $((SECONDS - start)) s"
