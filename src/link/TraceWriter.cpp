@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/Utf8File.h"
+
 namespace rtu {
 
 TraceWriter::TraceWriter(std::FILE* out, Clock clock) : out_(out), clock_(std::move(clock)) {}
@@ -19,7 +21,9 @@ std::unique_ptr<TraceWriter> TraceWriter::Open(const std::string& path, std::str
         return std::make_unique<TraceWriter>(stderr, std::move(clock));
     }
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "a");
+    // Binary: a line ends in "\n" on every system, as in the simulated transmitter's trace, not in
+    // the "\r\n" that Windows' text mode would write.
+    std::FILE* file = OpenUtf8Path(path, "ab");
     if (file == nullptr) {
         error = errno != 0 ? std::strerror(errno) : "cannot be opened";
         return nullptr;

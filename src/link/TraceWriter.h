@@ -35,8 +35,8 @@ public:
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
 
-    // Opens the trace at `path` for appending, or standard error for "-". Returns nothing and
-    // sets `error` (the system's reason) when the file cannot be opened for writing.
+    // Opens the trace at `path` (UTF-8) for appending, or standard error for "-". Returns nothing
+    // and sets `error` (the system's reason) when the file cannot be opened for writing.
     static std::unique_ptr<TraceWriter> Open(const std::string& path, std::string& error,
                                              Clock clock = MonotonicMicros);
 

@@ -13,7 +13,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption demo(
         QStringLiteral("demo"),
-        QStringLiteral("Talk to a simulated transmitter on a pseudo-terminal."));
+        QStringLiteral("Talk to the built-in simulated transmitter."));
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("Offer the serial port NAME (a system name such as "

@@ -9,6 +9,7 @@
 
 #include "harness/Rig.h"
 #include "harness/SimulatedDevice.h"
+#include "harness/TempDir.h"
 #include "link/TraceWriter.h"
 
 namespace {
@@ -51,7 +52,8 @@ protected:
         return lines;
     }
 
-    std::FILE* file = std::tmpfile();
+    const harness::TempDir dir;
+    std::FILE* file = dir.Open("trace", "w+b");
     rtu::TraceWriter writer{file, [this] { return rig.clock.Now(); }};
     harness::Rig rig{rtu::PortNaming::Unix, &writer};
 };

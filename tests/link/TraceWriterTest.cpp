@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "harness/Rig.h"
+#include "harness/TempDir.h"
 
 namespace {
 
@@ -25,7 +27,8 @@ std::string Contents(std::FILE* file) {
 }
 
 TEST(TraceWriter, WritesOneLinePerEventInTheSharedFormat) {
-    std::FILE* file = std::tmpfile();
+    const harness::TempDir dir;
+    std::FILE* file = dir.Open("trace", "w+b");
     ASSERT_NE(file, nullptr);
     std::int64_t now = 0;
     rtu::TraceWriter trace(file, [&now] { return now; });
@@ -71,26 +74,26 @@ TEST(TraceLine, StaysOneLineWithinItsBufferWhateverItIsGiven) {
     EXPECT_EQ(cut.Text().substr(0, 18), "0.000000 rx AB AB ");
 }
 
-TEST(TraceWriter, AppendsToAFileAndRefusesOneThatCannotBeWritten) {
-    char path[] = "/tmp/trace-test-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, "earlier\n", 8), 8);
-    ::close(fd);
+// The path is UTF-8 like all the program's text (a folder named in Chinese), and the lines end
+// in a bare newline on every system, as the simulated transmitter's trace does.
+TEST(TraceWriter, AppendsToTheFileItsUtf8PathNamesAndRefusesOneThatCannotBeWritten) {
+    namespace fs = std::filesystem;
+    const harness::TempDir dir;
+    const fs::path folder = dir.Path() / u8"串口记录";
+    const fs::path path = folder / u8"跟踪 1.txt";
+    fs::create_directory(folder);
+    std::ofstream(path, std::ios::binary) << "earlier\n";
     {
         std::string error;
-        auto trace = rtu::TraceWriter::Open(path, error, [] { return std::int64_t{3'000'000}; });
+        auto trace = rtu::TraceWriter::Open(harness::Utf8(path), error,
+                                            [] { return std::int64_t{3'000'000}; });
         ASSERT_NE(trace, nullptr) << error;
         trace->Close();
     }
-    std::FILE* file = std::fopen(path, "r");
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(Contents(file), "earlier\n3.000000 close\n");
-    std::fclose(file);
-    ::unlink(path);
+    EXPECT_EQ(harness::FileBytes(path), "earlier\n3.000000 close\n");
 
     std::string error;
-    EXPECT_EQ(rtu::TraceWriter::Open("/nonexistent/dir/x", error), nullptr);
+    EXPECT_EQ(rtu::TraceWriter::Open(harness::Utf8(dir.Path() / "none" / "x"), error), nullptr);
     EXPECT_EQ(error, "No such file or directory");
 }
 

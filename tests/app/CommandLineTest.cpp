@@ -1,0 +1,58 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The command line of a program without a toolkit's parser: the same options and answers as the
+// Linux window's.
+TEST(ParseArguments, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool help;
+        bool version;
+        bool demo;
+        std::string port;
+        std::string trace;
+        std::string error;  // its start; empty for none
+    };
+    const std::vector<Case> cases{
+        {{}, false, false, false, "", "", ""},
+        {{"--demo"}, false, false, true, "", "", ""},
+        {{"--port", "COM3"}, false, false, false, "COM3", "", ""},
+        {{"--port=\\\\.\\COM12", "--demo"}, false, false, true, "\\\\.\\COM12", "", ""},
+        {{"--port", "  COM7 "}, false, false, false, "COM7", "", ""},
+        {{"--trace", "-"}, false, false, false, "", "-", ""},
+        {{"--trace=C:\\logs\\a.trace"}, false, false, false, "", "C:\\logs\\a.trace", ""},
+        {{"-h"}, true, false, false, "", "", ""},
+        {{"--help", "--bogus"}, true, false, false, "", "", ""},
+        {{"--version"}, false, true, false, "", "", ""},
+        {{"-v", "extra"}, false, true, false, "", "", ""},
+        {{"--bogus"}, false, false, false, "", "", "Unknown option 'bogus'."},
+        {{"--port"}, false, false, false, "", "", "Missing value after '--port'."},
+        {{"--port="}, false, false, false, "", "", "--port needs a port name"},
+        {{"--trace="}, false, false, false, "", "", "--trace needs a file name"},
+        {{"COM3"}, false, false, false, "", "", "unexpected argument: COM3"},
+        {{"--demo=yes"}, false, false, false, "", "", "Unknown option 'demo'."},
+    };
+    for (const Case& c : cases) {
+        const app::CommandLine line = app::ParseArguments("transmitter-config.exe", c.arguments);
+        const std::string what = c.arguments.empty() ? "(none)" : c.arguments.front();
+        EXPECT_EQ(line.help, c.help) << what;
+        EXPECT_EQ(line.version, c.version) << what;
+        if (c.error.empty()) {
+            EXPECT_EQ(line.error, "") << what;
+            EXPECT_EQ(line.demo, c.demo) << what;
+            EXPECT_EQ(line.port, c.port) << what;
+            EXPECT_EQ(line.trace, c.trace) << what;
+        } else {
+            EXPECT_EQ(line.error.rfind(c.error, 0), 0U) << what << ": " << line.error;
+        }
+        EXPECT_EQ(line.helpText.rfind("Usage: transmitter-config.exe [options]\n", 0), 0U);
+    }
+}
+
+}  // namespace
