@@ -20,6 +20,7 @@ add_subdirectory(src/link)
 add_subdirectory(src/device)
 add_subdirectory(src/sim)
 add_subdirectory(src/app)
+add_subdirectory(src/win32)
 add_subdirectory(tools/transmitter-cli)
 
 option(BUILD_TESTING "Build the tests" ON)

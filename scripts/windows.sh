@@ -9,7 +9,7 @@ BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
 start=$SECONDS
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest
-    nlohmann-json3-dev wine wine64)
+    nlohmann-json3-dev wine wine64 xvfb fonts-arphic-gbsn00lp)
 missing=()
 for p in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -43,11 +43,33 @@ export WINEPREFIX="$WINE_TMP/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+SIM_PIDS=()
+XVFB_PID=""
 finish() {
     wineserver -k >/dev/null 2>&1 || true
+    if [[ -n "$XVFB_PID" ]]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+    fi
+    if ((${#SIM_PIDS[@]} > 0)); then
+        kill "${SIM_PIDS[@]}" 2>/dev/null || true
+    fi
     rm -rf "$WINE_TMP"
 }
 trap finish EXIT
+
+# The window's tests need a display: a virtual one of their own, at 96 dots per inch.
+for n in $(seq 90 120); do
+    if [[ ! -e "/tmp/.X$n-lock" && ! -e "/tmp/.X11-unix/X$n" ]]; then
+        Xvfb ":$n" -screen 0 1280x800x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        break
+    fi
+done
+for _ in $(seq 50); do
+    [[ -e "/tmp/.X11-unix/${DISPLAY#:}" || -e "/tmp/.X11-unix/X${DISPLAY#:}" ]] && break
+    sleep 0.1
+done
 
 # One wine server for the whole run (one that stops between two tests fails the next to connect),
 # and Wine's own services started now, with no terminal: a test program that started them would
@@ -56,6 +78,41 @@ trap finish EXIT
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1
+
+# The serial control's tests talk to simulated transmitters (the Linux program) on
+# pseudo-terminals that the prefix maps to COM ports: COM7 answers, COM8 hangs up after its first
+# reply. Wine reads its port map when its server starts.
+SIM="${LINUX_BUILD_DIR:-$ROOT/build}/tools/transmitter-sim/transmitter-sim"
+if [[ ! -x "$SIM" ]]; then
+    "$ROOT/scripts/deps.sh"
+    cmake -S "$ROOT" -B "${LINUX_BUILD_DIR:-$ROOT/build}" -G Ninja >/dev/null
+    cmake --build "${LINUX_BUILD_DIR:-$ROOT/build}" --target transmitter-sim -j "${JOBS:-2}"
+fi
+SIM_PIDS=()
+serve() {
+    local out="$WINE_TMP/sim-$1.out"
+    "$SIM" "${@:2}" >"$out" 2>&1 &
+    SIM_PIDS+=($!)
+    local pty=""
+    for _ in $(seq 50); do
+        pty="$(head -n1 "$out" 2>/dev/null || true)"
+        [[ -n "$pty" ]] && break
+        sleep 0.1
+    done
+    wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$pty" /f </dev/null >/dev/null 2>&1
+}
+serve COM7
+serve COM8 --quit-after 1
+# The window's end-to-end tests: a device that logs what it hears, and one that never answers.
+serve COM10 --log
+serve COM9 --silent
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot </dev/null >/dev/null 2>&1
+export TRANSMITTER_TEST_COM=COM7 TRANSMITTER_TEST_COM_HANGING_UP=COM8
+TRANSMITTER_TEST_SIM_LOG="$(winepath -w "$WINE_TMP/sim-COM10.out" 2>/dev/null)"
+export TRANSMITTER_TEST_SIM_LOG
 
 (cd "$BUILD" && ctest --output-on-failure -j "${JOBS:-2}" --timeout 120)
 echo "== windows.sh: $((SECONDS - start)) s"

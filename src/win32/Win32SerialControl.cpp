@@ -142,19 +142,27 @@ std::size_t Win32SerialControl::Read(std::span<std::uint8_t> into) {
     if (!IsOpen() || into.empty()) {
         return 0;
     }
+    // Only what the queue holds is asked for, so that a read never waits: Wine lets an
+    // overlapped read of an empty queue pend, whatever the timeouts say.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(port_, &errors, &status)) {
+        Fail(::GetLastError());
+        return 0;
+    }
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(into.size(), status.cbInQue));
+    queuedAtLastLook_ = 0;
+    if (wanted == 0) {
+        return 0;
+    }
     ::ResetEvent(readDone_.hEvent);
     DWORD count = 0;
-    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(into.size(), MAXDWORD));
-    if (!::ReadFile(port_, into.data(), wanted, &count, &readDone_)) {
-        if (::GetLastError() != ERROR_IO_PENDING ||
-            !::GetOverlappedResult(port_, &readDone_, &count, TRUE)) {
-            Fail(::GetLastError());
-            return 0;
-        }
-    } else if (!::GetOverlappedResult(port_, &readDone_, &count, FALSE)) {
-        count = 0;
+    if (!::ReadFile(port_, into.data(), wanted, &count, &readDone_) &&
+        (::GetLastError() != ERROR_IO_PENDING ||
+         !::GetOverlappedResult(port_, &readDone_, &count, TRUE))) {
+        Fail(::GetLastError());
+        return 0;
     }
-    queuedAtLastLook_ = 0;
     return count;
 }
 

@@ -5,7 +5,6 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTest>
 #include <array>
@@ -16,22 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "contract/WindowTimerContract.h"
 #include "qt/WindowTimer.h"
 
 namespace {
 
-// Ticks in milliseconds since the clock was started. A window timer never ticks early; how late
-// it may be depends on the machine's load, so only generous upper bounds are checked.
-struct TickLog {
-    QElapsedTimer clock;
-    std::vector<qint64> at;
-    TickLog() { clock.start(); }
-    void Tick() { at.push_back(clock.elapsed()); }
-};
+using contract::TickLog;
 
-// Both window timers keep the same contract: QTimer's and the timerfd one.
-template <typename T>
-class WindowTimerTest : public ::testing::Test {};
 // The timerfd timer as the program runs it: waking ahead of its deadlines and keeping the order
 // of the wire's events.
 class PunctualTimer : public app::TimerFdTimer {
@@ -44,73 +34,18 @@ public:
 private:
     app::WireEvents events_;
 };
-using Adapters = ::testing::Types<app::QtTimer, app::TimerFdTimer, PunctualTimer>;
-TYPED_TEST_SUITE(WindowTimerTest, Adapters);
 
-TYPED_TEST(WindowTimerTest, TicksOnItsDeadlinesNeverEarly) {
-    TickLog log;
-    TypeParam timer(50, [&] { log.Tick(); });
-    EXPECT_FALSE(timer.IsRunning());
-    timer.Start();
-    EXPECT_TRUE(timer.IsRunning());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.at.size() >= 6; }, 3000));
-    timer.Stop();
-    // Tick n is due n intervals after the start: never before, and a late tick does not push
-    // the later deadlines back (the sixth tick is not six latenesses late).
-    for (std::size_t n = 0; n < 6; ++n) {
-        EXPECT_GE(log.at[n], static_cast<qint64>(50 * (n + 1))) << "tick " << n + 1;
+// The window timers on Qt's event loop: QTimer's and the timerfd one.
+template <typename T>
+struct OnQtLoop {
+    using Timer = T;
+    static void Wait(int ms) { QTest::qWait(ms); }
+    static bool WaitFor(const std::function<bool()>& done, int ms) {
+        return QTest::qWaitFor(done, ms);
     }
-    EXPECT_LT(log.at[0], 500);
-    EXPECT_LT(log.at[5] - log.at[0], 250 + 200);
-}
-
-TYPED_TEST(WindowTimerTest, StartingARunningTimerKeepsItsPhase) {
-    // A burst of starts, four a period for a second, as an operator clicking fast: the ticks
-    // keep coming. A start that restarted the interval would hold every one of them off.
-    TickLog log;
-    TypeParam timer(200, [&] { log.Tick(); });
-    timer.Start();
-    while (log.clock.elapsed() < 1000) {
-        QTest::qWait(50);
-        timer.Start();
-    }
-    EXPECT_GE(log.at.size(), 2U);
-    EXPECT_TRUE(timer.IsRunning());
-}
-
-TYPED_TEST(WindowTimerTest, StopThenStartRestartsTheFullInterval) {
-    TickLog log;
-    TypeParam timer(200, [&] { log.Tick(); });
-    timer.Start();
-    QTest::qWait(120);
-    timer.Stop();
-    const qint64 restartedAt = log.clock.elapsed();
-    const std::size_t before = log.at.size();
-    timer.Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.at.size() > before; }, 3000));
-    EXPECT_GE(log.at[before], restartedAt + 200);
-}
-
-TYPED_TEST(WindowTimerTest, StopEndsTheTicksAndAHandlerMayStopItsOwnTimer) {
-    TickLog log;
-    TypeParam stopped(20, [&] { log.Tick(); });
-    stopped.Start();
-    stopped.Stop();
-    EXPECT_FALSE(stopped.IsRunning());
-
-    // The end-of-reply timer stops itself at its tick: one tick per start.
-    int ownTicks = 0;
-    TypeParam selfStopping(20);
-    selfStopping.OnTick([&] {
-        ++ownTicks;
-        selfStopping.Stop();
-    });
-    selfStopping.Start();
-    QTest::qWait(150);
-    EXPECT_TRUE(log.at.empty());
-    EXPECT_EQ(ownTicks, 1);
-    EXPECT_FALSE(selfStopping.IsRunning());
-}
+};
+using Adapters =
+    ::testing::Types<OnQtLoop<app::QtTimer>, OnQtLoop<app::TimerFdTimer>, OnQtLoop<PunctualTimer>>;
 
 TEST(TimerFdTimer, ALateWakeUpGivesOneTickAndTheNextStaysOnTheGrid) {
     // The first handler holds the thread for more than three intervals: the expiries that piled
@@ -147,7 +82,7 @@ TEST(TimerFdTimer, AnEventThatNeverStopsComingDoesNotHoldTheTicksOff) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return log.at.size() >= 8; }, 3000));
     timer.Stop();
     for (std::size_t n = 0; n < 8; ++n) {
-        EXPECT_GE(log.at[n], static_cast<qint64>(20 * (n + 1))) << "tick " << n + 1;
+        EXPECT_GE(log.at[n], static_cast<std::int64_t>(20 * (n + 1))) << "tick " << n + 1;
     }
     EXPECT_LT(log.at[7] - log.at[0], 140 + 100);
     EXPECT_GT(timer.LeadNs(), 0);
@@ -228,3 +163,7 @@ TEST(WireEvents, TheOwnEventWinsOnlyWhenNoOtherCameFirst) {
 }
 
 }  // namespace
+
+namespace contract {
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowTimerContract, Adapters);
+}  // namespace contract

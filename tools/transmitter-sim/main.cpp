@@ -2,6 +2,7 @@
 // SIGTERM. The first line of output is the path a master opens, e.g. /dev/pts/5.
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -38,6 +39,8 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
   --noise[=N]              send N bytes of noise (default 8) 100 ms after each reply
   --echo                   send each request back before the reply, as a 2-wire adapter that
                            hears its own transmitter does
+  --quit-after N           hang up and end after answering N requests, as a device whose
+                           adapter is pulled
   --log                    print every request (rx, with ok/short/checksum) and every chunk
                            sent (tx) in hex, stamped in seconds on the monotonic clock: the
                            format of transmitter-config --trace
@@ -45,7 +48,7 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
                            (--trace) recorded: each request gets what followed the same request
                            in the trace, after about the recorded delay, the recorded answers in
                            turn and then the last again; a request the trace never saw gets no
-                           answer. Only --log goes with it
+                           answer. Only --log and --quit-after go with it
   --help                   show this text
   --version                show the version
 
@@ -99,6 +102,7 @@ struct Settings {
     std::uint32_t speed = 0;
     std::vector<std::pair<std::size_t, std::uint16_t>> registers;
     bool log = false;
+    std::uint32_t quitAfter = 0;    // 0: serve until a signal
     std::string replay;             // the trace to serve instead of the simulated device
     std::string_view deviceOption;  // the first option that shapes the simulated device
 };
@@ -132,7 +136,8 @@ Settings ParseArguments(int argc, char** argv) {
             return *ms * 1000;
         };
 
-        if (option.name != "--log" && option.name != "--replay" && settings.deviceOption.empty()) {
+        if (option.name != "--log" && option.name != "--replay" && option.name != "--quit-after" &&
+            settings.deviceOption.empty()) {
             settings.deviceOption = option.name;
         }
         if (option.name == "--help") {
@@ -199,6 +204,12 @@ Settings ParseArguments(int argc, char** argv) {
             settings.faults.noiseBytes = static_cast<std::size_t>(*n);
         } else if (option.name == "--echo") {
             settings.faults.echo = true;
+        } else if (option.name == "--quit-after") {
+            const auto n = ParseNumber(required(), 1, 1'000'000);
+            if (!n) {
+                Fail("--quit-after: expected a count of 1 or more");
+            }
+            settings.quitAfter = static_cast<std::uint32_t>(*n);
         } else if (option.name == "--log") {
             settings.log = true;
         } else if (option.name == "--replay") {
@@ -269,11 +280,19 @@ int main(int argc, char** argv) {
     if (!settings.replay.empty()) {
         server.SetPeer(LoadReplay(settings.replay));
     }
-    if (settings.log) {
-        server.SetLog([](std::string_view line) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
+    std::uint32_t answered = 0;
+    std::atomic<bool> lastAnswered = false;
+    if (settings.log || settings.quitAfter > 0) {
+        server.SetLog([&settings, &answered, &lastAnswered](std::string_view line) {
+            if (settings.log) {
+                std::fwrite(line.data(), 1, line.size(), stdout);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+            }
+            if (settings.quitAfter > 0 && line.find(" tx ") != std::string_view::npos &&
+                ++answered == settings.quitAfter) {
+                lastAnswered = true;
+            }
         });
     }
     server.Update([&](sim::Transmitter& device) {
@@ -292,8 +311,18 @@ int main(int argc, char** argv) {
     std::printf("%s\n", server.Path().c_str());
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    if (settings.quitAfter == 0) {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+    } else {
+        // The last reply is left 100 ms to be read: a pty's master that closes takes with it
+        // what the other side has not read yet.
+        const timespec poll{0, 20'000'000};
+        while (!lastAnswered && sigtimedwait(&stopSignals, nullptr, &poll) < 0) {
+        }
+        const timespec grace{0, 100'000'000};
+        sigtimedwait(&stopSignals, nullptr, &grace);
+    }
     server.Stop();
     return 0;
 }

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Placement.h"
+#include "ui/WindowOperations.h"
+
+namespace win32 {
+
+// The one window, Form1, of native controls: every widget at its fixed place and size (twips
+// turned into pixels at the system DPI), with its font, default caption or text, list items and
+// visibility, created in tab order. Nothing moves when the window is resized.
+//
+// Lists are editable drop-downs whose typed text never becomes an item; typing into the text
+// portion removes the selection until an item is picked, and a list never picks an item by itself
+// because its text happens to match one.
+class Form1Window : public ui::WindowOperations {
+public:
+    explicit Form1Window(HICON icon = nullptr);
+    ~Form1Window() override;
+    Form1Window(const Form1Window&) = delete;
+    Form1Window& operator=(const Form1Window&) = delete;
+
+    // --- WindowOperations ---
+    void SetCaption(ui::Widget widget, std::string_view caption) override;
+    void SetText(ui::Widget widget, std::string_view text) override;
+    std::string Text(ui::Widget widget) const override;
+    int SelectedIndex(ui::Widget list) const override;
+    [[nodiscard]] bool SetSelectedIndex(ui::Widget list, int index) override;
+    void ClearItems(ui::Widget list) override;
+    void AddItem(ui::Widget list, std::string_view item) override;
+    void SetEnabled(ui::Widget widget, bool enabled) override;
+    void SetFocus(ui::Widget widget) override;
+
+    // Receives the clicks on Command1 to Command5. A disabled or hidden button delivers none.
+    void SetClickHandler(std::function<void(ui::Widget)> handler) { onClick_ = std::move(handler); }
+    // Called when the operator opens a list's drop-down, before it shows: the handler may change
+    // the items. The drop-down is always as wide as the list's longest item.
+    void SetDropDownHandler(std::function<void(ui::Widget)> handler) {
+        onDropDown_ = std::move(handler);
+    }
+    // Gives each item appended to the list the tooltip `toolTip` returns for its text.
+    void SetItemToolTips(ui::Widget list,
+                         std::function<std::string(std::string_view item)> toolTip);
+    // Called when the operator closes the window, which stays until this object goes; without a
+    // handler the thread's message loop is told to quit.
+    void SetCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }
+
+    void SetIcon(HICON icon);
+    // Shows the window with the keyboard focus on Combo1, or where SetFocus put it.
+    void Show(int showCommand);
+    HWND Handle() const { return window_; }
+
+    // For the program's message loop, before TranslateMessage: tab and shift-tab between the
+    // controls; Enter and Escape press nothing. True when the message was handled here.
+    static bool PreTranslate(MSG& message);
+
+    std::vector<std::string> Items(ui::Widget list) const;
+    bool IsEnabled(ui::Widget widget) const;
+    // The control behind a name; the window itself for Form1.
+    HWND HandleOf(ui::Widget widget) const { return handles_[static_cast<std::size_t>(widget)]; }
+    // The tooltip shown over a list's text portion (its selected item's) and over its drop-down
+    // (the item under the pointer).
+    std::string ToolTipShown(ui::Widget list, bool overDropDown) const;
+    // Pixels at the DPI the window was laid out for.
+    int Pixels(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
+    int Dpi() const { return dpi_; }
+
+private:
+    static constexpr std::size_t kFontCount = 5;
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK DropDownProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    static ATOM RegisterClassOnce();
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(HWND control, int id, int code);
+    void CreateFonts();
+    HWND CreateControl(const ui::Placement& p);
+    void FitListHeight(HWND combo, int closedHeight);
+    void OnEditChange(ui::Widget list);
+    void OnDropDown(ui::Widget list);
+    void AfterDropDown(ui::Widget list);
+    void AfterCloseUp(ui::Widget list, bool cancelled);
+    void WidenDropDown(ui::Widget list);
+    void ShowTellingEnd(ui::Widget list);
+    void SetListText(ui::Widget list, const std::wstring& text);
+    void TrackHoveredItem(HWND dropDown, LPARAM point);
+    void ShowSelectedItemTip(ui::Widget list);
+    void AddToolTips(ui::Widget list);
+    bool IsList(ui::Widget widget) const;
+    HWND DropDownOf(ui::Widget list) const;
+    HWND EditOf(ui::Widget list) const;
+
+    HWND window_ = nullptr;
+    int dpi_ = 96;
+    std::array<HWND, ui::kWidgetCount> handles_{};
+    std::array<HFONT, kFontCount> fonts_{};
+    HWND focus_ = nullptr;  // the control that had the focus when the window was last active
+    HWND toolTip_ = nullptr;
+    int hoveredItem_ = -1;
+    // An opened list as its drop-down handler left it, or as typed into since: what Windows
+    // selects by itself because the text matches an item's start is undone to it, and a list
+    // closed without a pick goes back to it.
+    struct Dropped {
+        int selected = -1;
+        std::wstring text;
+    };
+    std::array<Dropped, ui::kWidgetCount> dropped_{};
+    bool restoring_ = false;
+    std::array<std::vector<std::wstring>, ui::kWidgetCount> tips_{};
+    std::array<std::function<std::string(std::string_view)>, ui::kWidgetCount> itemToolTips_{};
+    std::function<void(ui::Widget)> onClick_;
+    std::function<void(ui::Widget)> onDropDown_;
+    std::function<void()> onClose_;
+};
+
+}  // namespace win32

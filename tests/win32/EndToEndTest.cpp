@@ -1,0 +1,298 @@
+// transmitter-config.exe as an operator drives it, from another process, through window
+// messages: the window found by its title, texts read with WM_GETTEXT, clicks posted as
+// BM_CLICK, typing as WM_SETTEXT with the control's change notification, the message box read
+// and dismissed. scripts/windows.sh maps COM10 to a simulated transmitter that logs what it hears
+// (TRANSMITTER_TEST_SIM_LOG, its log file as a Windows path) and COM9 to one that never answers.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/Crc16.h"
+#include "ui/Widget.h"
+#include "win32/Utf16.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+using ui::Widget;
+
+constexpr int kFirstControlId = 100;  // the window's controls go by 100 + their widget's index
+
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    // tests/win32/win32_e2e_tests.exe -> the build's top, where the program is.
+    for (int up = 0; up < 3; ++up) {
+        path.resize(path.find_last_of(L'\\'));
+    }
+    return path + L"\\transmitter-config.exe";
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (Clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::string TextOf(HWND control) {
+    std::wstring text(512, L'\0');
+    const auto length = ::SendMessageW(control, WM_GETTEXT, text.size(),
+                                       reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return win32::Narrow(text);
+}
+
+// Frames the simulated transmitter heard ("rx") or sent ("tx"), with their times in ms.
+struct LogLine {
+    double ms;
+    Bytes frame;
+};
+std::vector<LogLine> SimLog(const std::string& event) {
+    const char* path = std::getenv("TRANSMITTER_TEST_SIM_LOG");
+    std::vector<LogLine> lines;
+    if (path == nullptr) {
+        return lines;
+    }
+    std::ifstream log(path);
+    std::string line;
+    while (std::getline(log, line)) {
+        std::istringstream words(line);
+        double seconds = 0;
+        std::string kind;
+        words >> seconds >> kind;
+        if (kind != event) {
+            continue;
+        }
+        LogLine entry{seconds * 1000, {}};
+        std::string word;
+        while (words >> word && word.size() == 2 &&
+               word.find_first_not_of("0123456789ABCDEF") == std::string::npos) {
+            entry.frame.push_back(static_cast<std::uint8_t>(std::stoi(word, nullptr, 16)));
+        }
+        lines.push_back(entry);
+    }
+    return lines;
+}
+
+Bytes Sealed(Bytes body) {
+    const auto crc = static_cast<std::uint16_t>(
+        rtu::Crc16(body, static_cast<std::int16_t>(body.size())));
+    body.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    body.push_back(static_cast<std::uint8_t>(crc >> 8));
+    return body;
+}
+
+const Bytes kReadAll{0x00, 0x03, 0x00, 0x00, 0x00, 0x15, 0x85, 0xD4};
+
+// The program started with `arguments`, its window found; closed and waited for at the end.
+class RunningWindow {
+public:
+    explicit RunningWindow(const std::wstring& arguments) {
+        std::wstring line = L"\"" + ProgramPath() + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                    nullptr, &startup, &process_) != 0;
+        const std::wstring title = win32::Widen(ui::DefaultsOf(Widget::Form1).text);
+        WaitUntil(
+            [&] {
+                window_ = ::FindWindowW(nullptr, title.c_str());
+                return window_ != nullptr && ::IsWindowVisible(window_);
+            },
+            20000);
+    }
+    ~RunningWindow() {
+        if (window_ != nullptr) {
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        if (started_) {
+            if (::WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+                ::TerminateProcess(process_.hProcess, 1);
+            }
+            ::CloseHandle(process_.hThread);
+            ::CloseHandle(process_.hProcess);
+        }
+    }
+    RunningWindow(const RunningWindow&) = delete;
+    RunningWindow& operator=(const RunningWindow&) = delete;
+
+    bool Found() const { return window_ != nullptr; }
+    HWND Control(Widget widget) const {
+        return ::GetDlgItem(window_, kFirstControlId + static_cast<int>(widget));
+    }
+    std::string Text(Widget widget) const { return TextOf(Control(widget)); }
+    void Click(Widget button) const { ::PostMessageW(Control(button), BM_CLICK, 0, 0); }
+    // Typing, as the control tells its window about it.
+    void Type(Widget box, const std::string& text) const {
+        HWND control = Control(box);
+        const std::wstring wide = win32::Widen(text);
+        ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        const int id = kFirstControlId + static_cast<int>(box);
+        ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE),
+                       reinterpret_cast<LPARAM>(control));
+    }
+    bool WaitForText(Widget widget, const std::string& text, int ms) const {
+        return WaitUntil([&] { return Text(widget) == text; }, ms);
+    }
+
+    // The message box the program shows, when one is up: its title and text.
+    struct Box {
+        HWND window = nullptr;
+        std::string title;
+        std::string text;
+    };
+    Box MessageBox() const {
+        Box box;
+        const DWORD processId = process_.dwProcessId;
+        struct Search {
+            DWORD processId;
+            HWND found;
+        } search{processId, nullptr};
+        ::EnumWindows(
+            [](HWND candidate, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(candidate, &owner);
+                wchar_t type[16]{};
+                ::GetClassNameW(candidate, type, 16);
+                if (owner == s->processId && std::wstring(type) == L"#32770" &&
+                    ::IsWindowVisible(candidate)) {
+                    s->found = candidate;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            box.window = search.found;
+            box.title = TextOf(search.found);
+            box.text = TextOf(::GetDlgItem(search.found, 0xFFFF));  // the box's static text
+        }
+        return box;
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+    HWND window_ = nullptr;
+};
+
+// The load, 读取参数, a save and a preset, with what went over the wire checked byte for byte in
+// the simulated transmitter's log, and the polling on its 200 ms grid.
+TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
+    RunningWindow window(L"--port COM10");
+    ASSERT_TRUE(window.Found());
+    EXPECT_EQ(window.Text(Widget::Combo1), "COM10");
+
+    window.Click(Widget::Command1);
+    ASSERT_TRUE(window.WaitForText(Widget::Label19, "Pass", 5000))
+        << "status line: " << window.Text(Widget::Label18);
+    EXPECT_EQ(window.Text(Widget::Label18), "配置参数读取成功");
+    EXPECT_EQ(window.Text(Widget::Label20).rfind("Ver", 0), 0U) << window.Text(Widget::Label20);
+    EXPECT_EQ(window.Text(Widget::Command1), "关闭串口");
+    EXPECT_EQ(window.Text(Widget::Text4), "3600");
+
+    // The load begins with the configuration read; the requests that follow keep the 200 ms grid.
+    std::vector<LogLine> heard = SimLog("rx");
+    ASSERT_GE(heard.size(), 3U);
+    EXPECT_EQ(heard.front().frame, kReadAll);
+    for (std::size_t i = 1; i < heard.size(); ++i) {
+        const double gap = heard[i].ms - heard[i - 1].ms;
+        EXPECT_NEAR(gap, 200, 40) << "request " << i;
+    }
+
+    // 读取参数 reads the configuration again.
+    const std::size_t readsBefore = heard.size();
+    window.Click(Widget::Command2);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto now = SimLog("rx");
+            for (std::size_t i = readsBefore; i < now.size(); ++i) {
+                if (now[i].frame == kReadAll) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        3000));
+
+    // The save writes back what was loaded, with the resolution typed: registers 0-18 of the
+    // device's own configuration reply, register 7 changed.
+    const std::vector<LogLine> replies = SimLog("tx");
+    Bytes configuration;
+    for (const LogLine& reply : replies) {
+        if (reply.frame.size() == 47 && reply.frame[1] == 0x03) {
+            configuration = reply.frame;
+        }
+    }
+    ASSERT_EQ(configuration.size(), 47U);
+    Bytes save{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
+    save.insert(save.end(), configuration.begin() + 3, configuration.begin() + 3 + 38);
+    save[7 + 2 * 7] = 1024 >> 8;
+    save[7 + 2 * 7 + 1] = 1024 & 0xFF;
+    save = Sealed(save);
+    window.Type(Widget::Text4, "1024");
+    window.Click(Widget::Command3);
+    ASSERT_TRUE(window.WaitForText(Widget::Label18, "保存配置参数成功", 3000))
+        << window.Text(Widget::Label18);
+    bool saved = false;
+    for (const LogLine& request : SimLog("rx")) {
+        saved = saved || request.frame == save;
+    }
+    EXPECT_TRUE(saved) << "the save frame the window should have sent was not heard";
+
+    // The preset: 123456 in registers 19-20, and the live position follows.
+    const Bytes preset = Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40});
+    window.Type(Widget::Text9, "123456");
+    window.Click(Widget::Command4);
+    EXPECT_TRUE(window.WaitForText(Widget::Text10, "123456", 3000)) << window.Text(Widget::Text10);
+    bool presetHeard = false;
+    for (const LogLine& request : SimLog("rx")) {
+        presetHeard = presetHeard || request.frame == preset;
+    }
+    EXPECT_TRUE(presetHeard);
+    EXPECT_EQ(window.MessageBox().window, nullptr) << window.MessageBox().text;
+}
+
+// A device that never answers: the load-failure message comes once, five seconds after the
+// click, titled with the program's name; dismissed, it leaves the port closed.
+TEST(WindowEndToEnd, ASilentDeviceFailsTheLoadAfterFiveSeconds) {
+    RunningWindow window(L"--port COM9");
+    ASSERT_TRUE(window.Found());
+    const auto clicked = Clock::now();
+    window.Click(Widget::Command1);
+    RunningWindow::Box box;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            box = window.MessageBox();
+            return box.window != nullptr;
+        },
+        10000));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - clicked).count();
+    EXPECT_GE(ms, 4900);
+    EXPECT_LE(ms, 7000);
+    EXPECT_EQ(box.text, "配置参数加载失败，请检查设备后重试");
+    EXPECT_EQ(box.title, ui::DefaultsOf(Widget::Form1).text);
+    ::PostMessageW(::GetDlgItem(box.window, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(window.WaitForText(Widget::Command1, "打开串口", 3000));
+    EXPECT_EQ(window.Text(Widget::Label19), "Fail");
+    EXPECT_TRUE(WaitUntil([&] { return window.MessageBox().window == nullptr; }, 2000));
+}
+
+}  // namespace
