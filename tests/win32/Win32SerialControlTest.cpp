@@ -28,14 +28,19 @@ struct Listener : rtu::SerialListener {
     std::vector<rtu::SerialError> errors;
 };
 
-// Reads what the port has until `count` bytes came or a second passed, on the message loop.
+// Reads what the port has each time it says bytes are waiting, until `count` bytes came or a
+// second passed, on the message loop.
 Bytes Receive(win32::Win32SerialControl& serial, Listener& listener, std::size_t count) {
     Bytes received;
+    int heard = 0;
     win32::SignalWatch::PumpUntil(
         [&] {
-            std::array<std::uint8_t, 64> chunk{};
-            while (const std::size_t n = serial.Read(chunk)) {
-                received.insert(received.end(), chunk.begin(), chunk.begin() + n);
+            if (listener.waiting > heard) {
+                heard = listener.waiting;
+                std::array<std::uint8_t, 64> chunk{};
+                while (const std::size_t n = serial.Read(chunk)) {
+                    received.insert(received.end(), chunk.begin(), chunk.begin() + n);
+                }
             }
             return received.size() >= count;
         },
