@@ -106,6 +106,8 @@ serve COM8 --quit-after 1
 # The window's end-to-end tests: a device that logs what it hears, and one that never answers.
 serve COM10 --log
 serve COM9 --silent
+# transmitter-cli.exe's: one that logs what it hears.
+serve COM11 --log
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1
@@ -113,6 +115,8 @@ wineboot </dev/null >/dev/null 2>&1
 export TRANSMITTER_TEST_COM=COM7 TRANSMITTER_TEST_COM_HANGING_UP=COM8
 TRANSMITTER_TEST_SIM_LOG="$(winepath -w "$WINE_TMP/sim-COM10.out" 2>/dev/null)"
 export TRANSMITTER_TEST_SIM_LOG
+TRANSMITTER_TEST_CLI_SIM_LOG="$(winepath -w "$WINE_TMP/sim-COM11.out" 2>/dev/null)"
+export TRANSMITTER_TEST_CLI_SIM_LOG
 
 (cd "$BUILD" && ctest --output-on-failure -j "${JOBS:-2}" --timeout 120)
 echo "== windows.sh: $((SECONDS - start)) s"

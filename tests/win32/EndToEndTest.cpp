@@ -29,14 +29,14 @@ using ui::Widget;
 
 constexpr int kFirstControlId = 100;  // the window's controls go by 100 + their widget's index
 
-std::wstring ProgramPath() {
+std::wstring ProgramPath(const wchar_t* program = L"transmitter-config.exe") {
     std::wstring path(MAX_PATH, L'\0');
     path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
     // tests/win32/win32_e2e_tests.exe -> the build's top, where the program is.
     for (int up = 0; up < 3; ++up) {
         path.resize(path.find_last_of(L'\\'));
     }
-    return path + L"\\transmitter-config.exe";
+    return path + L"\\" + program;
 }
 
 bool WaitUntil(const std::function<bool()>& done, int ms) {
@@ -63,8 +63,9 @@ struct LogLine {
     double ms;
     Bytes frame;
 };
-std::vector<LogLine> SimLog(const std::string& event) {
-    const char* path = std::getenv("TRANSMITTER_TEST_SIM_LOG");
+std::vector<LogLine> SimLog(const std::string& event,
+                            const char* variable = "TRANSMITTER_TEST_SIM_LOG") {
+    const char* path = std::getenv(variable);
     std::vector<LogLine> lines;
     if (path == nullptr) {
         return lines;
@@ -316,6 +317,115 @@ TEST(WindowEndToEnd, ASilentDeviceFailsTheLoadAfterFiveSeconds) {
     EXPECT_TRUE(window.WaitForText(Widget::Command1, "打开串口", 3000));
     EXPECT_EQ(window.Text(Widget::Label19), "Fail");
     EXPECT_TRUE(WaitUntil([&] { return window.MessageBox().window == nullptr; }, 2000));
+}
+
+// transmitter-cli.exe run as a script runs it: its exit status, and what it wrote to standard
+// output and error, through pipes.
+struct CliRun {
+    DWORD status = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCli(const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead = nullptr;
+    HANDLE outWrite = nullptr;
+    HANDLE errRead = nullptr;
+    HANDLE errWrite = nullptr;
+    ::CreatePipe(&outRead, &outWrite, &inherit, 0);
+    ::CreatePipe(&errRead, &errWrite, &inherit, 0);
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    std::wstring line = L"\"" + ProgramPath(L"transmitter-cli.exe") + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    CliRun run;
+    const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          nullptr, &startup, &process) != 0;
+    ::CloseHandle(outWrite);
+    ::CloseHandle(errWrite);
+    // Both pipes are drained on threads of their own, so that neither fills while the other
+    // is read.
+    const auto drain = [](HANDLE pipe, std::string& into) {
+        char buffer[4096];
+        DWORD count = 0;
+        while (::ReadFile(pipe, buffer, sizeof(buffer), &count, nullptr) && count > 0) {
+            into.append(buffer, count);
+        }
+    };
+    std::thread outReader(drain, outRead, std::ref(run.out));
+    std::thread errReader(drain, errRead, std::ref(run.err));
+    if (started) {
+        ::WaitForSingleObject(process.hProcess, 30000);
+        ::GetExitCodeProcess(process.hProcess, &run.status);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    outReader.join();
+    errReader.join();
+    ::CloseHandle(outRead);
+    ::CloseHandle(errRead);
+    return run;
+}
+
+bool Heard(const Bytes& frame) {
+    for (const LogLine& request : SimLog("rx", "TRANSMITTER_TEST_CLI_SIM_LOG")) {
+        if (request.frame == frame) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// read, save and preset as on Linux: the same JSON (UTF-8, so the parity reads "无校验"), the
+// same messages and exit statuses, and the save's and preset's frames byte for byte on the wire.
+TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
+    const CliRun read = RunCli(L"read --port COM11");
+    ASSERT_EQ(read.status, 0U) << read.err;
+    EXPECT_NE(read.out.find("\"Parity\": \"无校验\""), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("\"ResolutionPerTurn\": 3600"), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("\"FirmwareVersion\": \"Ver"), std::string::npos) << read.out;
+
+    Bytes configuration;
+    for (const LogLine& reply : SimLog("tx", "TRANSMITTER_TEST_CLI_SIM_LOG")) {
+        if (reply.frame.size() == 47 && reply.frame[1] == 0x03) {
+            configuration = reply.frame;
+        }
+    }
+    ASSERT_EQ(configuration.size(), 47U);
+    Bytes save{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
+    save.insert(save.end(), configuration.begin() + 3, configuration.begin() + 3 + 38);
+    save[7 + 2 * 7] = 1024 >> 8;
+    save[7 + 2 * 7 + 1] = 1024 & 0xFF;
+    const CliRun saved = RunCli(L"save --port COM11 ResolutionPerTurn=1024");
+    EXPECT_EQ(saved.status, 0U) << saved.err;
+    EXPECT_EQ(saved.err, "transmitter-cli: configuration written (registers 0-18) and verified\n");
+    EXPECT_TRUE(Heard(Sealed(save)));
+
+    const CliRun preset = RunCli(L"preset --port COM11 123456");
+    EXPECT_EQ(preset.status, 0U) << preset.err;
+    EXPECT_EQ(preset.err, "transmitter-cli: preset position 123456 written (registers 19-20)\n");
+    EXPECT_TRUE(Heard(Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40})));
+}
+
+// What a script tells apart by the exit status: a refused command line, a port that is not
+// there; and the version.
+TEST(CliEndToEnd, ExitStatusesAndTheVersion) {
+    const CliRun usage = RunCli(L"read");
+    EXPECT_EQ(usage.status, 2U);
+    EXPECT_NE(usage.err.find("Usage"), std::string::npos) << usage.err;
+    const CliRun missing = RunCli(L"read --port COM199");
+    EXPECT_EQ(missing.status, 1U) << missing.err;
+    EXPECT_FALSE(missing.err.empty());
+    const CliRun version = RunCli(L"--version");
+    EXPECT_EQ(version.status, 0U);
+    EXPECT_EQ(version.out.rfind("transmitter-cli ", 0), 0U) << version.out;
 }
 
 }  // namespace
