@@ -13,6 +13,10 @@ add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 target_include_directories(nlohmann_json::nlohmann_json INTERFACE
     ${PROJECT_BINARY_DIR}/nlohmann_json)
 
+# The programs' icon, manifest and version information go in through the resource compiler.
+enable_language(RC)
+include(WindowsResources)
+
 add_subdirectory(src/version)
 add_subdirectory(src/seams)
 add_subdirectory(src/ui)
@@ -22,6 +26,7 @@ add_subdirectory(src/sim)
 add_subdirectory(src/app)
 add_subdirectory(src/win32)
 add_subdirectory(tools/transmitter-cli)
+include(WindowsPackages)
 
 option(BUILD_TESTING "Build the tests" ON)
 if(BUILD_TESTING)

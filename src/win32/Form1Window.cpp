@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "win32/AppIcon.h"
 #include "win32/Utf16.h"
 
 namespace win32 {
@@ -124,7 +125,7 @@ bool IsComboBox(HWND window) {
 
 TTTOOLINFOW ToolOf(HWND owner, HWND control) {
     TTTOOLINFOW tool{};
-    // The size common controls 5 know too: the tests run without the program's manifest.
+    // The size every version of the common controls knows, 5 and 6 alike.
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = owner;
@@ -148,7 +149,7 @@ ATOM Form1Window::RegisterClassOnce() {
     return atom;
 }
 
-Form1Window::Form1Window(HICON icon) {
+Form1Window::Form1Window() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     dpi_ = SystemDpi();
@@ -164,9 +165,7 @@ Form1Window::Form1Window(HICON icon) {
                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                       ::GetModuleHandleW(nullptr), this);
     handles_[Index(Widget::Form1)] = window_;
-    if (icon != nullptr) {
-        SetIcon(icon);
-    }
+    SetIcons(AppIcon(::GetSystemMetrics(SM_CXSMICON)), AppIcon(::GetSystemMetrics(SM_CXICON)));
 
     // Creation order is tab order.
     std::vector<ui::Placement> placements(ui::AllPlacements().begin(), ui::AllPlacements().end());
@@ -269,9 +268,9 @@ void Form1Window::FitListHeight(HWND combo, int closedHeight) {
     ::SendMessageW(combo, kSetMinVisible, kDropDownItems, 0);
 }
 
-void Form1Window::SetIcon(HICON icon) {
-    ::SendMessageW(window_, WM_SETICON, ICON_BIG, (LPARAM)icon);
-    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, (LPARAM)icon);
+void Form1Window::SetIcons(HICON titleBar, HICON taskBar) {
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(taskBar));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(titleBar));
 }
 
 void Form1Window::Show(int showCommand) {

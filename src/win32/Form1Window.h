@@ -15,14 +15,15 @@ namespace win32 {
 
 // The one window, Form1, of native controls: every widget at its fixed place and size (twips
 // turned into pixels at the system DPI), with its font, default caption or text, list items and
-// visibility, created in tab order. Nothing moves when the window is resized.
+// visibility, created in tab order. Nothing moves when the window is resized. It carries the
+// program's icon, when the program has one.
 //
 // Lists are editable drop-downs whose typed text never becomes an item; typing into the text
 // portion removes the selection until an item is picked, and a list never picks an item by itself
 // because its text happens to match one.
 class Form1Window : public ui::WindowOperations {
 public:
-    explicit Form1Window(HICON icon = nullptr);
+    Form1Window();
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -52,7 +53,8 @@ public:
     // handler the thread's message loop is told to quit.
     void SetCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }
 
-    void SetIcon(HICON icon);
+    // The small icon of the title bar and the large one of the task bar and Alt+Tab.
+    void SetIcons(HICON titleBar, HICON taskBar);
     // Shows the window with the keyboard focus on Combo1, or where SetFocus put it.
     void Show(int showCommand);
     HWND Handle() const { return window_; }

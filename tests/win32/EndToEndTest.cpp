@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -327,14 +328,31 @@ struct CliRun {
     std::string err;
 };
 
+// Moves what the pipe holds now into `into`, without waiting for more.
+void TakeWaiting(HANDLE pipe, std::string& into) {
+    DWORD waiting = 0;
+    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+        char buffer[4096];
+        DWORD count = 0;
+        if (!::ReadFile(pipe, buffer, std::min<DWORD>(waiting, sizeof(buffer)), &count, nullptr)) {
+            return;
+        }
+        into.append(buffer, count);
+    }
+}
+
+// Runs transmitter-cli.exe and collects its output until it ends. The pipes are read as they
+// fill, never to their end: a Wine service that the program happens to start (the desktop
+// process) inherits them and keeps them open long after the program is gone. A program still
+// running after 30 s is ended, and the run says so.
 CliRun RunCli(const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE outRead = nullptr;
     HANDLE outWrite = nullptr;
     HANDLE errRead = nullptr;
     HANDLE errWrite = nullptr;
-    ::CreatePipe(&outRead, &outWrite, &inherit, 0);
-    ::CreatePipe(&errRead, &errWrite, &inherit, 0);
+    ::CreatePipe(&outRead, &outWrite, &inherit, 1 << 16);
+    ::CreatePipe(&errRead, &errWrite, &inherit, 1 << 16);
     ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
@@ -350,25 +368,24 @@ CliRun RunCli(const std::wstring& arguments) {
                                           nullptr, &startup, &process) != 0;
     ::CloseHandle(outWrite);
     ::CloseHandle(errWrite);
-    // Both pipes are drained on threads of their own, so that neither fills while the other
-    // is read.
-    const auto drain = [](HANDLE pipe, std::string& into) {
-        char buffer[4096];
-        DWORD count = 0;
-        while (::ReadFile(pipe, buffer, sizeof(buffer), &count, nullptr) && count > 0) {
-            into.append(buffer, count);
-        }
-    };
-    std::thread outReader(drain, outRead, std::ref(run.out));
-    std::thread errReader(drain, errRead, std::ref(run.err));
     if (started) {
-        ::WaitForSingleObject(process.hProcess, 30000);
+        const auto end = Clock::now() + std::chrono::seconds(30);
+        while (::WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+            TakeWaiting(outRead, run.out);
+            TakeWaiting(errRead, run.err);
+            if (Clock::now() > end) {
+                ::TerminateProcess(process.hProcess, 0xFFFFFFFF);
+                ::WaitForSingleObject(process.hProcess, 5000);
+                run.err += "\n[the program was still running after 30 s and was ended]\n";
+                break;
+            }
+        }
+        TakeWaiting(outRead, run.out);
+        TakeWaiting(errRead, run.err);
         ::GetExitCodeProcess(process.hProcess, &run.status);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }
-    outReader.join();
-    errReader.join();
     ::CloseHandle(outRead);
     ::CloseHandle(errRead);
     return run;
@@ -412,6 +429,42 @@ TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
     EXPECT_EQ(preset.status, 0U) << preset.err;
     EXPECT_EQ(preset.err, "transmitter-cli: preset position 123456 written (registers 19-20)\n");
     EXPECT_TRUE(Heard(Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40})));
+}
+
+// Each program as built carries its icon at the title bar's and the task bar's sizes, and a
+// manifest that asks for themed controls and declares the DPI awareness the fixed layout needs.
+TEST(ProgramResources, EachProgramCarriesItsIconAndManifest) {
+    for (const wchar_t* program : {L"transmitter-config.exe", L"transmitter-cli.exe"}) {
+        SCOPED_TRACE(win32::Narrow(program));
+        HMODULE image = ::LoadLibraryExW(ProgramPath(program).c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(image, nullptr);
+        const auto resource = [&](LPCWSTR name, LPCWSTR type) {
+            HRSRC found = ::FindResourceW(image, name, type);
+            const auto* data =
+                found
+                    ? static_cast<const std::uint8_t*>(::LockResource(::LoadResource(image, found)))
+                    : nullptr;
+            return data ? Bytes(data, data + ::SizeofResource(image, found)) : Bytes{};
+        };
+
+        // The icon group: a 6-byte header, then 14 bytes an image, the first its width.
+        const Bytes group = resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+        std::vector<int> widths;
+        for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+            widths.push_back(group[at]);
+        }
+        EXPECT_NE(std::find(widths.begin(), widths.end(), 16), widths.end());
+        EXPECT_NE(std::find(widths.begin(), widths.end(), 32), widths.end());
+
+        const Bytes manifestBytes = resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        const std::string manifest(manifestBytes.begin(), manifestBytes.end());
+        EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+                  std::string::npos);
+        EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+        EXPECT_NE(manifest.find("asInvoker"), std::string::npos);
+        ::FreeLibrary(image);
+    }
 }
 
 // What a script tells apart by the exit status: a refused command line, a port that is not

@@ -307,6 +307,26 @@ std::vector<std::string> Observe(const Window& w) {
     return all;
 }
 
+// The window carries the program's icon (this test program carries the same resources), at the
+// title bar's size and at the task bar's.
+TEST_F(Form1WindowTest, CarriesTheProgramsIconAtTheTitleBarsAndTheTaskBarsSize) {
+    const auto sideOf = [&](WPARAM which) {
+        const auto icon =
+            reinterpret_cast<HICON>(::SendMessageW(window.Handle(), WM_GETICON, which, 0));
+        ICONINFO info{};
+        if (icon == nullptr || !::GetIconInfo(icon, &info)) {
+            return 0;
+        }
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        return static_cast<int>(bitmap.bmWidth);
+    };
+    EXPECT_EQ(sideOf(ICON_SMALL), ::GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(sideOf(ICON_BIG), ::GetSystemMetrics(SM_CXICON));
+}
+
 TEST_F(Form1WindowTest, OperationsActAsOnTheWindowModel) {
     using Ops = ui::WindowOperations;
     const std::function<bool(Ops&)> steps[] = {
