@@ -3,9 +3,9 @@
 #   scripts/test.sh            the whole suite (build/)
 #   scripts/test.sh --all      then the whole suite again under AddressSanitizer and
 #                              UndefinedBehaviorSanitizer (build-asan/), then every fuzz target
-#                              for 30 s (build-fuzz/, two at a time), then the toolkit-free
-#                              core's suites built for Windows and run under Wine
-#                              (build-windows/, scripts/windows.sh). CI=true implies --all.
+#                              for 30 s (build-fuzz/, two at a time), then the Windows build,
+#                              its tests under Wine and its packages (build-windows/,
+#                              scripts/windows.sh --package). CI=true implies --all.
 # Other arguments go to cmake's configure step of build/. Each stage prints its time.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -50,5 +50,5 @@ if ((ALL)); then
     stage "tests under ASan+UBSan" suite "$ROOT/build-asan" -DSANITIZE=address,undefined \
         -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS=-O0 -DBUILD_BENCH=OFF
     stage "fuzz targets, 30 s each" env FUZZ_JOBS=2 "$ROOT/scripts/fuzz.sh" all 30
-    stage "core tests on Windows (Wine)" "$ROOT/scripts/windows.sh"
+    stage "Windows programs, tests and packages (Wine)" "$ROOT/scripts/windows.sh" --package
 fi

@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# The toolkit-free core and its test suites on Windows: cross-built with MinGW-w64 into
-# build-windows/ (or $WINDOWS_BUILD_DIR) and run by CTest under Wine, in a throwaway Wine prefix
-# that is removed afterwards. Installs what is missing first (as scripts/deps.sh does). Needs no
-# display and asks nothing. Extra arguments go to cmake's configure step.
+# The Windows programs and their tests: cross-built with MinGW-w64 into build-windows/ (or
+# $WINDOWS_BUILD_DIR) and run by CTest under Wine, in a throwaway Wine prefix that is removed
+# afterwards, with a virtual display of its own. Installs what is missing first (as
+# scripts/deps.sh does) and asks nothing.
+#   scripts/windows.sh             the programs and every Windows test
+#   scripts/windows.sh --package   also the installer and the portable zip, in
+#                                  build-windows/package/, installed and removed again as a test
+# Other arguments go to cmake's configure step.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
 start=$SECONDS
+PACKAGE=OFF
+ARGS=()
+for a in "$@"; do
+    if [[ "$a" == "--package" ]]; then
+        PACKAGE=ON
+    else
+        ARGS+=("$a")
+    fi
+done
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest
-    nlohmann-json3-dev wine wine64 xvfb fonts-arphic-gbsn00lp)
+    nlohmann-json3-dev wine wine64 xvfb fonts-arphic-gbsn00lp librsvg2-bin icoutils nsis unzip)
 missing=()
 for p in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -32,7 +45,8 @@ if [[ "${CI:-}" == "true" ]]; then
     WERROR=ON
 fi
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DWARNINGS_AS_ERRORS="$WERROR" "$@" \
+    -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DWARNINGS_AS_ERRORS="$WERROR" \
+    -DWINDOWS_PACKAGES="$PACKAGE" "${ARGS[@]}" \
     >/dev/null
 cmake --build "$BUILD" -j "${JOBS:-2}"
 
