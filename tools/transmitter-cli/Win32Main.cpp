@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Program.h"
+#include "SerialPortLink.h"
 #include "Win32Wait.h"
 #include "link/FailureCause.h"
 #include "link/TraceWriter.h"
@@ -23,62 +24,16 @@
 
 namespace {
 
-constexpr int kSilenceMs = 50;  // a reply is complete after 50 ms without a byte, as in the window
+// The window's own words for a port that would not open, or the name and "cannot be opened"
+// where the cause is not known.
+std::string OpenFailure(const win32::Win32SerialControl& serial, const std::string& port,
+                        rtu::SerialError error) {
+    const rtu::FailureCause cause = rtu::OpenFailureCause(error, serial.DetailsOf(port));
+    return cause.Known() ? cause.engineerLine : port + " cannot be opened";
+}
 
-// One port's link on Win32: its serial control, the 50 ms timer and the wait, on the thread that
-// made them (each thread has its own message queue). Closing it closes the port and ends its
-// trace.
-class Win32PortLink : public cli::PortLink {
-public:
-    Win32PortLink(const cli::LinkSettings& settings, rtu::TraceWriter* trace)
-        : timer1_(kSilenceMs), exchange_(serial_, timer1_, wait_, settings, trace), trace_(trace) {
-        timer1_.OnTick([this] { exchange_.Timer1_Timer(); });
-    }
-    ~Win32PortLink() override {
-        serial_.SetListener(nullptr);
-        if (!serial_.IsOpen()) {
-            return;
-        }
-        if (trace_ != nullptr && exchange_.PortError() != rtu::SerialError::None) {
-            trace_->Error(rtu::ErrorWords(exchange_.PortError()));
-        }
-        serial_.Close();
-        if (trace_ != nullptr) {
-            trace_->Close();
-        }
-    }
-    Win32PortLink(const Win32PortLink&) = delete;
-    Win32PortLink& operator=(const Win32PortLink&) = delete;
-
-    // Opens the port, or says why not in the window's own words.
-    rtu::SerialError Open(const std::string& port, std::string& failure) {
-        serial_.SelectPort(port);
-        serial_.SetLineSettings(rtu::kLineSettings);
-        if (const rtu::SerialError opened = serial_.Open(); opened != rtu::SerialError::None) {
-            if (trace_ != nullptr) {
-                trace_->Error(rtu::ErrorWords(opened));
-            }
-            const rtu::FailureCause cause = rtu::OpenFailureCause(opened, serial_.DetailsOf(port));
-            failure = cause.Known() ? cause.engineerLine : port + " cannot be opened";
-            return opened;
-        }
-        if (trace_ != nullptr) {
-            trace_->Open(port);
-        }
-        serial_.SetListener(&exchange_);
-        return rtu::SerialError::None;
-    }
-
-    cli::Exchange& Link() override { return exchange_; }
-    cli::Win32Wait& Waiting() { return wait_; }
-
-private:
-    cli::Win32Wait wait_;
-    win32::Win32SerialControl serial_;
-    win32::WaitableTimer timer1_;
-    cli::Exchange exchange_;
-    rtu::TraceWriter* trace_;
-};
+using Win32PortLink =
+    cli::SerialPortLink<win32::Win32SerialControl, win32::WaitableTimer, cli::Win32Wait>;
 
 class Win32Platform : public cli::Platform {
 public:
@@ -107,7 +62,7 @@ public:
                           rtu::TraceWriter* trace) override {
         cli::Opening opening;
         auto link = std::make_unique<Win32PortLink>(settings, trace);
-        opening.error = link->Open(port, opening.message);
+        opening.error = link->Open(port, opening.message, OpenFailure);
         if (opening.error == rtu::SerialError::None) {
             opening.link = std::move(link);
         }

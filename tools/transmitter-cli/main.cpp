@@ -13,6 +13,7 @@
 
 #include "Program.h"
 #include "QtWait.h"
+#include "SerialPortLink.h"
 #include "link/FailureCause.h"
 #include "link/TraceWriter.h"
 #include "posix/DeviceFile.h"
@@ -21,8 +22,6 @@
 #include "qt/QtTimer.h"
 
 namespace {
-
-constexpr int kSilenceMs = 50;  // a reply is complete after 50 ms without a byte, as in the window
 
 // The window's own words for a port that would not open (the group to join when permission is
 // missing), or the path and "cannot be opened" where the cause is not known.
@@ -36,60 +35,7 @@ std::string OpenFailure(const rtu::QtSerialControl& serial, const std::string& p
     return cause.Known() ? cause.engineerLine : serial.SelectedPath() + " cannot be opened";
 }
 
-// One port's link on Qt: its serial port, the 50 ms timer and the wait, on the thread that made
-// them. Closing it closes the port and ends its trace.
-class QtPortLink : public cli::PortLink {
-public:
-    QtPortLink(const cli::LinkSettings& settings, rtu::TraceWriter* trace)
-        : timer1_(kSilenceMs), exchange_(serial_, timer1_, wait_, settings, trace), trace_(trace) {
-        timer1_.OnTick([this] { exchange_.Timer1_Timer(); });
-    }
-    ~QtPortLink() override {
-        serial_.SetListener(nullptr);
-        if (!serial_.IsOpen()) {
-            return;
-        }
-        if (trace_ != nullptr && exchange_.PortError() != rtu::SerialError::None) {
-            trace_->Error(rtu::ErrorWords(exchange_.PortError()));
-        }
-        serial_.Close();
-        if (trace_ != nullptr) {
-            trace_->Close();
-        }
-    }
-    QtPortLink(const QtPortLink&) = delete;
-    QtPortLink& operator=(const QtPortLink&) = delete;
-
-    // Opens the port, or says why not.
-    rtu::SerialError Open(const std::string& path, std::string& failure) {
-        serial_.SelectPort(path);
-        serial_.SetLineSettings(rtu::kLineSettings);
-        if (const rtu::SerialError opened = serial_.Open(); opened != rtu::SerialError::None) {
-            if (trace_ != nullptr) {
-                trace_->Error(rtu::ErrorWords(opened));
-            }
-            failure = OpenFailure(serial_, path, opened);
-            return opened;
-        }
-        if (trace_ != nullptr) {
-            trace_->Open(serial_.SelectedPath());
-        }
-        serial_.SetListener(&exchange_);
-        return rtu::SerialError::None;
-    }
-
-    cli::Exchange& Link() override { return exchange_; }
-    cli::QtWait& Waiting() { return wait_; }
-
-private:
-    // First: on a thread of its own, its event loop brings the event dispatcher that the port's
-    // notifier and the timer need.
-    cli::QtWait wait_;
-    rtu::QtSerialControl serial_;
-    app::QtTimer timer1_;
-    cli::Exchange exchange_;
-    rtu::TraceWriter* trace_;
-};
+using QtPortLink = cli::SerialPortLink<rtu::QtSerialControl, app::QtTimer, cli::QtWait>;
 
 // The device file a port name stands for, links followed: two names for one port are one port.
 std::string DeviceKey(const std::string& path) {
@@ -128,7 +74,7 @@ public:
                           rtu::TraceWriter* trace) override {
         cli::Opening opening;
         auto link = std::make_unique<QtPortLink>(settings, trace);
-        opening.error = link->Open(port, opening.message);
+        opening.error = link->Open(port, opening.message, OpenFailure);
         if (opening.error == rtu::SerialError::None) {
             opening.link = std::move(link);
         }
