@@ -92,6 +92,28 @@ std::vector<LogLine> SimLog(const std::string& event,
     return lines;
 }
 
+// The last configuration reply the simulated transmitter sent, empty when it sent none.
+Bytes LastConfigurationReply(const char* variable = "TRANSMITTER_TEST_SIM_LOG") {
+    Bytes configuration;
+    for (const LogLine& reply : SimLog("tx", variable)) {
+        if (reply.frame.size() == 47 && reply.frame[1] == 0x03) {
+            configuration = reply.frame;
+        }
+    }
+    return configuration;
+}
+
+// The resolution per turn (register 7) a configuration reply holds.
+int ResolutionIn(const Bytes& configuration) {
+    return configuration[3 + 2 * 7] << 8 | configuration[3 + 2 * 7 + 1];
+}
+
+// A resolution other than the one the device holds, so that a test run again on the same device
+// still changes it.
+int AnotherResolution(int held) {
+    return held == 1024 ? 2048 : 1024;
+}
+
 Bytes Sealed(Bytes body) {
     const auto crc =
         static_cast<std::uint16_t>(rtu::Crc16(body, static_cast<std::int16_t>(body.size())));
@@ -103,10 +125,19 @@ Bytes Sealed(Bytes body) {
 const Bytes kReadAll{0x00, 0x03, 0x00, 0x00, 0x00, 0x15, 0x85, 0xD4};
 const Bytes kReadPosition{0x00, 0x03, 0x00, 0x15, 0x00, 0x02, 0xD4, 0x1E};
 
-// The position reads heard so far, in order.
-std::vector<LogLine> PositionPolls() {
+// The requests heard since the first `earlier` ones, in order: the simulated transmitter serves
+// every run of a test.
+std::vector<LogLine> HeardSince(std::size_t earlier) {
+    std::vector<LogLine> heard = SimLog("rx");
+    heard.erase(heard.begin(),
+                heard.begin() + static_cast<std::ptrdiff_t>(std::min(earlier, heard.size())));
+    return heard;
+}
+
+// The position reads heard since the first `earlier` requests, in order.
+std::vector<LogLine> PositionPolls(std::size_t earlier) {
     std::vector<LogLine> polls;
-    for (const LogLine& line : SimLog("rx")) {
+    for (const LogLine& line : HeardSince(earlier)) {
         if (line.frame == kReadPosition) {
             polls.push_back(line);
         }
@@ -210,6 +241,7 @@ private:
 // The load, 读取参数, a save and a preset, with what went over the wire checked byte for byte in
 // the simulated transmitter's log, and the polling on its 200 ms grid.
 TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
+    const std::size_t earlier = SimLog("rx").size();
     RunningWindow window(L"--port COM10");
     ASSERT_TRUE(window.Found());
     EXPECT_EQ(window.Text(Widget::Combo1), "COM10");
@@ -222,15 +254,17 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
     EXPECT_TRUE(WaitUntil([&] { return window.Text(Widget::Label20).rfind("Ver", 0) == 0; }, 3000))
         << window.Text(Widget::Label20);
     EXPECT_EQ(window.Text(Widget::Command1), "关闭串口");
-    EXPECT_EQ(window.Text(Widget::Text4), "3600");
+    ASSERT_EQ(LastConfigurationReply().size(), 47U);
+    const int held = ResolutionIn(LastConfigurationReply());
+    EXPECT_EQ(window.Text(Widget::Text4), std::to_string(held));
 
     // The load begins with the configuration read; then the live position is polled on the
     // 200 ms grid.
-    ASSERT_FALSE(SimLog("rx").empty());
-    EXPECT_EQ(SimLog("rx").front().frame, kReadAll);
-    ASSERT_TRUE(WaitUntil([&] { return PositionPolls().size() >= 5; }, 3000));
-    const double gridStart = PositionPolls().front().ms;
-    for (const LogLine& request : SimLog("rx")) {
+    ASSERT_FALSE(HeardSince(earlier).empty());
+    EXPECT_EQ(HeardSince(earlier).front().frame, kReadAll);
+    ASSERT_TRUE(WaitUntil([&] { return PositionPolls(earlier).size() >= 5; }, 3000));
+    const double gridStart = PositionPolls(earlier).front().ms;
+    for (const LogLine& request : HeardSince(earlier)) {
         if (request.ms >= gridStart) {
             const double offset = std::fmod(request.ms - gridStart + 40, 200) - 40;
             EXPECT_NEAR(offset, 0, 40)
@@ -258,39 +292,41 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
 
     // The save writes back what was loaded, with the resolution typed: registers 0-18 of the
     // device's own configuration reply, register 7 changed.
-    const std::vector<LogLine> replies = SimLog("tx");
-    Bytes configuration;
-    for (const LogLine& reply : replies) {
-        if (reply.frame.size() == 47 && reply.frame[1] == 0x03) {
-            configuration = reply.frame;
-        }
-    }
+    const Bytes configuration = LastConfigurationReply();
     ASSERT_EQ(configuration.size(), 47U);
+    const int typed = AnotherResolution(held);
     Bytes save{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
     save.insert(save.end(), configuration.begin() + 3, configuration.begin() + 3 + 38);
-    save[7 + 2 * 7] = 1024 >> 8;
-    save[7 + 2 * 7 + 1] = 1024 & 0xFF;
+    save[7 + 2 * 7] = static_cast<std::uint8_t>(typed >> 8);
+    save[7 + 2 * 7 + 1] = static_cast<std::uint8_t>(typed & 0xFF);
     save = Sealed(save);
-    window.Type(Widget::Text4, "1024");
+    window.Type(Widget::Text4, std::to_string(typed));
     window.Click(Widget::Command3);
     ASSERT_TRUE(window.WaitForText(Widget::Label18, "保存配置参数成功", 3000))
         << window.Text(Widget::Label18);
-    bool saved = false;
-    for (const LogLine& request : SimLog("rx")) {
-        saved = saved || request.frame == save;
-    }
-    EXPECT_TRUE(saved) << "the save frame the window should have sent was not heard";
+    const auto wasHeard = [&](const Bytes& frame) {
+        return WaitUntil(
+            [&] {
+                const std::vector<LogLine> since = HeardSince(earlier);
+                return std::any_of(since.begin(), since.end(),
+                                   [&](const LogLine& request) { return request.frame == frame; });
+            },
+            1000);
+    };
+    EXPECT_TRUE(wasHeard(save)) << "the save frame the window should have sent was not heard";
 
-    // The preset: 123456 in registers 19-20, and the live position follows.
-    const Bytes preset = Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40});
-    window.Type(Widget::Text9, "123456");
+    // The preset in registers 19-20, and the live position follows: 123456, or 654321 where the
+    // device stands at 123456 already from an earlier run.
+    const std::uint32_t position = window.Text(Widget::Text10) == "123456" ? 654321 : 123456;
+    const Bytes preset =
+        Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, static_cast<std::uint8_t>(position >> 24),
+                static_cast<std::uint8_t>(position >> 16), static_cast<std::uint8_t>(position >> 8),
+                static_cast<std::uint8_t>(position)});
+    window.Type(Widget::Text9, std::to_string(position));
     window.Click(Widget::Command4);
-    EXPECT_TRUE(window.WaitForText(Widget::Text10, "123456", 3000)) << window.Text(Widget::Text10);
-    bool presetHeard = false;
-    for (const LogLine& request : SimLog("rx")) {
-        presetHeard = presetHeard || request.frame == preset;
-    }
-    EXPECT_TRUE(presetHeard);
+    EXPECT_TRUE(window.WaitForText(Widget::Text10, std::to_string(position), 3000))
+        << window.Text(Widget::Text10);
+    EXPECT_TRUE(wasHeard(preset));
     EXPECT_EQ(window.MessageBox().window, nullptr) << window.MessageBox().text;
 }
 
@@ -406,21 +442,19 @@ TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
     const CliRun read = RunCli(L"read --port COM11");
     ASSERT_EQ(read.status, 0U) << read.err;
     EXPECT_NE(read.out.find("\"Parity\": \"无校验\""), std::string::npos) << read.out;
-    EXPECT_NE(read.out.find("\"ResolutionPerTurn\": 3600"), std::string::npos) << read.out;
     EXPECT_NE(read.out.find("\"FirmwareVersion\": \"Ver"), std::string::npos) << read.out;
-
-    Bytes configuration;
-    for (const LogLine& reply : SimLog("tx", "TRANSMITTER_TEST_CLI_SIM_LOG")) {
-        if (reply.frame.size() == 47 && reply.frame[1] == 0x03) {
-            configuration = reply.frame;
-        }
-    }
+    const Bytes configuration = LastConfigurationReply("TRANSMITTER_TEST_CLI_SIM_LOG");
     ASSERT_EQ(configuration.size(), 47U);
+    const int held = ResolutionIn(configuration);
+    EXPECT_NE(read.out.find("\"ResolutionPerTurn\": " + std::to_string(held)), std::string::npos)
+        << read.out;
+
+    const int typed = AnotherResolution(held);
     Bytes save{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
     save.insert(save.end(), configuration.begin() + 3, configuration.begin() + 3 + 38);
-    save[7 + 2 * 7] = 1024 >> 8;
-    save[7 + 2 * 7 + 1] = 1024 & 0xFF;
-    const CliRun saved = RunCli(L"save --port COM11 ResolutionPerTurn=1024");
+    save[7 + 2 * 7] = static_cast<std::uint8_t>(typed >> 8);
+    save[7 + 2 * 7 + 1] = static_cast<std::uint8_t>(typed & 0xFF);
+    const CliRun saved = RunCli(L"save --port COM11 ResolutionPerTurn=" + std::to_wstring(typed));
     EXPECT_EQ(saved.status, 0U) << saved.err;
     EXPECT_EQ(saved.err, "transmitter-cli: configuration written (registers 0-18) and verified\n");
     EXPECT_TRUE(Heard(Sealed(save)));
