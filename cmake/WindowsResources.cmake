@@ -30,7 +30,6 @@ add_custom_target(windows_icon DEPENDS ${WINDOWS_ICON})
 # The version as Windows writes it: four numbers.
 set(PROGRAM_VERSION4 "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0")
 set(PROGRAM_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},0,0")
-set(PRODUCT_NAME "RS485上位机配置软件")
 
 # add_program_resources(TARGET DESCRIPTION): the icon, the manifest and the version information
 # linked into TARGET's .exe.

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Assignments.h"
-#include "ConfigJson.h"
-#include "Options.h"
+#include "cli/Assignments.h"
+#include "cli/ConfigJson.h"
+#include "cli/Options.h"
 #include "ui/Widget.h"
 
 namespace {

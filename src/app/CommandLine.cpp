@@ -3,23 +3,32 @@
 namespace app {
 namespace {
 
-constexpr std::string_view kHelp =
+constexpr std::string_view kHelpBeforePort =
     "Configuration tool for the RS485 rotary position transmitter (Modbus RTU master, 115200 "
     "8N1, slave address 0).\n"
     "\n"
     "Options:\n"
     "  -h, --help      Displays help on commandline options.\n"
     "  -v, --version   Displays version information.\n"
-    "  --demo          Talk to the built-in simulated transmitter.\n"
-    "  --port <NAME>   Offer the serial port NAME (COM3, \\\\.\\COM12) first, selected.\n"
+    "  --demo          Talk to the built-in simulated transmitter.\n";
+constexpr std::string_view kUnixPort =
+    "  --port <NAME>   Offer the serial port NAME (a system name such as ttyUSB0, or\n"
+    "                  a device path) first, selected.\n";
+constexpr std::string_view kWindowsPort =
+    "  --port <NAME>   Offer the serial port NAME (COM3, \\\\.\\COM12) first, selected.\n";
+constexpr std::string_view kHelpAfterPort =
     "  --trace <FILE>  Append every frame sent and received, and the port's opening,\n"
     "                  closing and errors, to FILE (- for standard error).\n";
 
 }  // namespace
 
-CommandLine ParseArguments(std::string_view program, std::span<const std::string> arguments) {
+CommandLine ParseArguments(std::string_view program, std::span<const std::string> arguments,
+                           rtu::PortNaming naming) {
     CommandLine result;
-    result.helpText = "Usage: " + std::string(program) + " [options]\n" + std::string(kHelp);
+    result.helpText = "Usage: " + std::string(program) + " [options]\n" +
+                      std::string(kHelpBeforePort) +
+                      std::string(naming == rtu::PortNaming::Windows ? kWindowsPort : kUnixPort) +
+                      std::string(kHelpAfterPort);
     bool portGiven = false;
     bool traceGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -62,8 +71,8 @@ CommandLine ParseArguments(std::string_view program, std::span<const std::string
             traceGiven = true;
             result.trace = value;
         } else if (arg.starts_with("-")) {
-            result.error = "Unknown option '" + std::string(name.substr(name.find_first_not_of('-'))) +
-                           "'.";
+            result.error =
+                "Unknown option '" + std::string(name.substr(name.find_first_not_of('-'))) + "'.";
             break;
         } else if (result.error.empty()) {
             result.error = "unexpected argument: " + std::string(arg);

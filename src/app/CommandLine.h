@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/PortName.h"
+
 namespace app {
 
 // What the program was asked to do on its command line.
@@ -17,9 +19,10 @@ struct CommandLine {
     std::string error;  // not empty when the command line was not understood
 };
 
-// Reads the arguments after the program's name, for a program without a toolkit's parser of its
-// own: --opt VALUE and --opt=VALUE, -h and -v; help and the version answer whatever else the line
-// says. `program` names the program in the usage line.
-CommandLine ParseArguments(std::string_view program, std::span<const std::string> arguments);
+// Reads the arguments after the program's name, on every platform: --opt VALUE and --opt=VALUE,
+// -h and -v; help and the version answer whatever else the line says. `program` names the program
+// in the usage line; `naming` gives the help's examples of port names.
+CommandLine ParseArguments(std::string_view program, std::span<const std::string> arguments,
+                           rtu::PortNaming naming);
 
 }  // namespace app

@@ -4,6 +4,7 @@
 
 #include "app/PortList.h"
 #include "link/TraceLine.h"
+#include "product/Texts.h"
 
 namespace app {
 
@@ -124,13 +125,13 @@ void Form1::OpenPort() {
         out_.trace->Open(*port);
     }
     openPort_ = *port;
-    out_.window.SetCaption(Widget::Command1, "关闭串口");
+    out_.window.SetCaption(Widget::Command1, product::kClosePort);
     out_.window.SetEnabled(Widget::Combo1, false);
     out_.timer2.Start();
     out_.timer3.Start();
     state_.VersionPending = 1;
     state_.PollState = device::poll::Loading;
-    out_.window.SetCaption(Widget::Label18, "正在加载配置参数");
+    out_.window.SetCaption(Widget::Label18, product::kLoadingText);
 }
 
 void Form1::ClosePort() {
@@ -140,7 +141,7 @@ void Form1::ClosePort() {
         out_.trace->Close();
     }
     out_.serial.Close();
-    out_.window.SetCaption(Widget::Command1, "打开串口");
+    out_.window.SetCaption(Widget::Command1, product::kOpenPort);
     out_.window.SetEnabled(Widget::Combo1, true);
     out_.timer2.Stop();
     out_.timer3.Stop();
@@ -148,7 +149,7 @@ void Form1::ClosePort() {
     out_.window.SetEnabled(Widget::Command3, false);
     out_.window.SetEnabled(Widget::Command4, false);
     out_.window.SetEnabled(Widget::Command5, false);
-    out_.window.SetCaption(Widget::Label18, "串口关闭");
+    out_.window.SetCaption(Widget::Label18, product::kPortClosedText);
     state_.PollState = device::poll::Idle;
 }
 
@@ -164,11 +165,11 @@ void Form1::FailPort(rtu::SerialError error) {
 
 void Form1::ReportSerialError(const rtu::FailureCause& cause) {
     if (!cause.Known()) {
-        out_.message.Show(kSerialPortError);
+        out_.message.Show(product::kSerialPortError);
         return;
     }
     out_.log(cause.engineerLine);
-    std::string text(kSerialPortError);
+    std::string text(product::kSerialPortError);
     text += '\n';
     text += cause.operatorLine;
     out_.message.Show(text);

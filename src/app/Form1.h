@@ -39,8 +39,6 @@ struct Outside {
     static void WriteToStderr(std::string_view line);
 };
 
-inline constexpr std::string_view kSerialPortError = "串口错误";
-
 // The logic of the one window: its event handlers and the state they share (the frames, the
 // reply buffer, the scheduler's state byte and flag). Knows no toolkit; the program binds it to
 // Qt, the tests to virtual time.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "product/Texts.h"
+
 namespace app {
 
 bool WithDemoPort::IsDemoPort(std::string_view name) {
@@ -24,7 +26,7 @@ rtu::PortDetails WithDemoPort::DetailsOf(std::string_view name) const {
         return system_.DetailsOf(name);
     }
     rtu::PortDetails details;
-    details.description = kDemoPortDescription;
+    details.description = product::kDemoPortDescription;
     return details;
 }
 

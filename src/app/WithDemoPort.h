@@ -7,9 +7,8 @@
 
 namespace app {
 
-// The short name of the built-in simulated transmitter in the port chooser, and its tooltip.
+// The short name of the built-in simulated transmitter in the port chooser.
 inline constexpr std::string_view kDemoPort = "SIM1";
-inline constexpr std::string_view kDemoPortDescription = "内置模拟变送器（演示）";
 
 // The system's ports with the built-in simulated transmitter beside them, as SIM1: selecting
 // SIM1 (in any letter case) turns every port operation to the demo's control until another port

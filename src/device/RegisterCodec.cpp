@@ -9,10 +9,8 @@ namespace {
 
 using ui::Widget;
 
-// A write frame's register data starts at byte 7; a read reply's at byte 3. Each register takes
-// two bytes, counted from the first register the frame carries.
-constexpr std::size_t kWriteDataStart = 7;
-constexpr std::size_t kReplyDataStart = 3;
+using rtu::kReplyDataStart;
+using rtu::kWriteDataStart;
 
 // The order the window converts its fields in; the first that fails is the one the operator is
 // shown. The lists follow in register order.

@@ -1,9 +1,9 @@
 #include "device/ReplyInterpreter.h"
 
-#include <algorithm>
-
+#include "device/Identity.h"
 #include "device/RegisterMap.h"
 #include "device/RegisterTable.h"
+#include "product/Texts.h"
 
 namespace device {
 
@@ -40,7 +40,7 @@ void ReplyInterpreter::HandleReply(const rtu::RxBufferBytes& rx) {
             }
             break;
         case rtu::kWriteMultipleRegisters:
-            p_.window.SetCaption(Widget::Label18, kSavedText);
+            p_.window.SetCaption(Widget::Label18, product::kSavedText);
             break;
         case kReadException:
             Exception();
@@ -74,7 +74,7 @@ bool ReplyInterpreter::Configuration(const rtu::RxBufferBytes& rx) {
         }
     }
 
-    p_.window.SetCaption(Widget::Label18, kConfigReadText);
+    p_.window.SetCaption(Widget::Label18, product::kConfigReadText);
     p_.timer3.Stop();
     p_.state.PollState =
         p_.state.PollState == poll::Loading ? poll::LoadStatusPending : poll::ReadStatusPending;
@@ -97,30 +97,24 @@ void ReplyInterpreter::Status(const rtu::RxBufferBytes& rx) {
         EnableCommands();
     }
     p_.state.PollState = poll::Polling;
-    const bool pass = std::any_of(rx.begin() + 3, rx.begin() + 9, [](auto b) { return b != 0; });
-    p_.window.SetCaption(Widget::Label19, pass ? "Pass" : "Fail");
+    p_.window.SetCaption(Widget::Label19, StatusOf(rx));
 }
 
 void ReplyInterpreter::Version(const rtu::RxBufferBytes& rx) {
-    const std::uint16_t version = Decode16(rx, 3);
     p_.state.VersionPending = 0;
     p_.state.PollState = poll::Polling;
-    std::array<char, 16> text{'V', 'e', 'r'};
-    const DecimalText padded(version, 4);
-    const std::string_view digits = padded.View();
-    std::copy(digits.begin(), digits.end(), text.begin() + 3);
-    p_.window.SetCaption(Widget::Label20, std::string_view(text.data(), 3 + digits.size()));
+    p_.window.SetCaption(Widget::Label20, VersionText::Of(rx).View());
 }
 
 void ReplyInterpreter::Exception() {
     // Three tests in a row on the current state; the exception code is not looked at.
     if (p_.state.PollState == poll::LoadStatusPending) {
         EnableCommands();
-        p_.window.SetCaption(Widget::Label19, "Unknow");
+        p_.window.SetCaption(Widget::Label19, product::kStatusUnknown);
         p_.state.PollState = poll::Polling;
     }
     if (p_.state.PollState == poll::ReadStatusPending) {
-        p_.window.SetCaption(Widget::Label19, "Unknow");
+        p_.window.SetCaption(Widget::Label19, product::kStatusUnknown);
     }
     if (p_.state.PollState == poll::ReadingVersion) {
         p_.window.SetCaption(Widget::Label20, " ");
@@ -142,7 +136,7 @@ void ReplyInterpreter::Recover() {
         EnableCommands();
         p_.state.PollState = poll::Polling;
     }
-    p_.window.SetCaption(Widget::Label18, kOutOfRangeText);
+    p_.window.SetCaption(Widget::Label18, product::kOutOfRangeText);
 }
 
 }  // namespace device

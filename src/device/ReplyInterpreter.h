@@ -9,10 +9,6 @@
 
 namespace device {
 
-inline constexpr std::string_view kConfigReadText = "配置参数读取成功";
-inline constexpr std::string_view kSavedText = "保存配置参数成功";
-inline constexpr std::string_view kOutOfRangeText = "数据超范围溢出";
-
 // Turns each accepted reply into what the operator sees and moves the scheduler's state. A reply
 // is told apart by its function code and, for reads, its byte count alone: 4 the live position,
 // 42 the configuration, 6 the status words, 2 the firmware version. The slave address, the reply

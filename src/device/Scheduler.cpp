@@ -3,6 +3,7 @@
 #include <string>
 
 #include "device/RegisterMap.h"
+#include "product/Texts.h"
 
 namespace device {
 
@@ -21,19 +22,19 @@ void Scheduler::Timer2_Timer() {
             break;
         case poll::ReadRequested:
             frame = p_.frames.ReadAllFrame;
-            label = "读取参数中";
+            label = product::kReadingText;
             break;
         case poll::SaveRequested:
             frame = p_.frames.SaveConfigFrame;
-            label = "保存配置中";
+            label = product::kSavingText;
             break;
         case poll::PresetRequested:
             frame = p_.frames.SetPositionFrame;
-            label = "置位中";
+            label = product::kPresettingText;
             break;
         case poll::LoadStatusPending:
             frame = p_.frames.ReadAllFrame;
-            label = "读取参数中";
+            label = product::kReadingText;
             break;
         case poll::ReadingVersion:
             frame = p_.frames.ReadVersionFrame;
@@ -55,7 +56,7 @@ void Scheduler::Timer3_Timer() {
     // neither a second message nor further requests may come from them.
     p_.timer3.Stop();
     p_.timer2.Stop();
-    p_.message.Show(kLoadFailedMessage);
+    p_.message.Show(product::kLoadFailedMessage);
     if (p_.link.IsPortOpen()) {
         p_.link.ClosePort();
     }
@@ -84,14 +85,14 @@ void Scheduler::Command4_Click() {
 }
 
 void Scheduler::RefuseField(Widget field) {
-    std::string text(kBadFieldMessage);
+    std::string text(product::kBadFieldMessage);
     text += ui::FieldCaption(field);
     // A load that ended early (a protocol of 6, a gear of 2) leaves the hidden gear list without
     // a selection. Its value is not guessed: writing one would change the device silently.
     const bool shown = ui::DefaultsOf(field).visible;
     if (!shown) {
         text += '\n';
-        text += kHiddenFieldLine;
+        text += product::kHiddenFieldLine;
     }
     p_.message.Show(text);
     if (shown) {

@@ -9,13 +9,6 @@
 
 namespace device {
 
-inline constexpr std::string_view kLoadFailedMessage = "配置参数加载失败，请检查设备后重试";
-inline constexpr std::string_view kBadFieldMessage = "参数错误：";
-// The second line of a refusal that blames a field the window never shows (the gear list): the
-// operator cannot correct it here, so the message says where the value can be put right.
-inline constexpr std::string_view kHiddenFieldLine =
-    "设备中的齿轮选择值无法在本窗口显示：请重新读取参数（读取参数），或用命令行工具设置该寄存器";
-
 // Decides which request goes out on each 200 ms tick, and carries the operator's commands.
 // Commands never send: they set PollState (and seal a write frame), and the next tick sends.
 // There is no per-request timeout and no retry count; states that must reach the device (load,

@@ -1,5 +1,7 @@
 #include "link/FailureCause.h"
 
+#include "product/Texts.h"
+
 namespace rtu {
 namespace {
 
@@ -25,10 +27,11 @@ std::string GroupOf(const PortDetails& details) {
 
 FailureCause PermissionHint(const PortDetails& refused) {
     const std::string group = GroupOf(refused);
-    return {
-        "没有权限打开 " + Shown(refused.path) + "：请把当前用户加入 " + group + " 组，然后重新登录",
-        "cannot open " + Shown(refused.path) + ": permission denied; add the user to the group " +
-            group + " (sudo adduser $USER " + group + ") and log in again"};
+    return {std::string(product::kNoPermissionLead) + Shown(refused.path) +
+                std::string(product::kJoinGroupLead) + group + std::string(product::kJoinGroupTail),
+            "cannot open " + Shown(refused.path) +
+                ": permission denied; add the user to the group " + group +
+                " (sudo adduser $USER " + group + ") and log in again"};
 }
 
 FailureCause OpenFailureCause(SerialError error, const PortDetails& details) {
@@ -36,17 +39,18 @@ FailureCause OpenFailureCause(SerialError error, const PortDetails& details) {
         case SerialError::PermissionDenied:
             return PermissionHint(details);
         case SerialError::Busy:
-            return {"串口已被其他程序占用",
+            return {std::string(product::kPortBusyLine),
                     "cannot open " + Shown(details.path) + ": the port is held by another program"};
         case SerialError::NotFound:
-            return {"找不到该串口", "cannot open " + Shown(details.path) + ": no such port"};
+            return {std::string(product::kPortNotFoundLine),
+                    "cannot open " + Shown(details.path) + ": no such port"};
         default:
             return {};
     }
 }
 
 FailureCause RunTimeFailureCause(SerialError error, const PortDetails& details) {
-    const std::string gone = "串口设备已断开（适配器被拔出或设备掉线）";
+    const std::string gone(product::kPortGoneLine);
     switch (error) {
         case SerialError::DeviceGone:
             return {gone, Shown(details.path) +
@@ -62,7 +66,7 @@ FailureCause RunTimeFailureCause(SerialError error, const PortDetails& details) 
 }
 
 FailureCause NoPortChosenCause() {
-    return {"未选择串口", "no serial port chosen"};
+    return {std::string(product::kNoPortChosenLine), "no serial port chosen"};
 }
 
 }  // namespace rtu

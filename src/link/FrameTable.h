@@ -11,6 +11,12 @@ inline constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
 // Set in the function code of an exception reply: 0x83 refuses a read, 0x90 a write.
 inline constexpr std::uint8_t kExceptionFlag = 0x80;
 
+// Where register data starts: in a read's reply after address, function and byte count; in a
+// write request after address, function, first register, register count and byte count. Each
+// register takes two bytes from there, counted from the first register the frame carries.
+inline constexpr std::size_t kReplyDataStart = 3;
+inline constexpr std::size_t kWriteDataStart = 7;
+
 inline constexpr std::size_t kReadFrameLength = 8;
 inline constexpr std::size_t kSaveConfigFrameLength = 47;
 inline constexpr std::size_t kSetPositionFrameLength = 13;

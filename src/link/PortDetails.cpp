@@ -1,5 +1,7 @@
 #include "link/PortDetails.h"
 
+#include "product/Texts.h"
+
 namespace rtu {
 
 std::string ToolTipOf(const PortDetails& details) {
@@ -16,7 +18,7 @@ std::string ToolTipOf(const PortDetails& details) {
         addLine(details.description + details.manufacturer);
     }
     if (!details.serialNumber.empty()) {
-        addLine("序列号 " + details.serialNumber);
+        addLine(std::string(product::kSerialNumberLead) + details.serialNumber);
     }
     for (const std::string& link : details.byIdLinks) {
         addLine(link);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/Utf8File.h"
+#include "seams/Utf8File.h"
 
 namespace rtu {
 
@@ -23,7 +23,7 @@ std::unique_ptr<TraceWriter> TraceWriter::Open(const std::string& path, std::str
     errno = 0;
     // Binary: a line ends in "\n" on every system, as in the simulated transmitter's trace, not in
     // the "\r\n" that Windows' text mode would write.
-    std::FILE* file = OpenUtf8Path(path, "ab");
+    std::FILE* file = seams::OpenUtf8Path(path, "ab");
     if (file == nullptr) {
         error = errno != 0 ? std::strerror(errno) : "cannot be opened";
         return nullptr;

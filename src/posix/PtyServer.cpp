@@ -11,7 +11,7 @@
 
 #include "link/TraceLine.h"
 
-namespace sim {
+namespace posix {
 
 namespace {
 
@@ -123,29 +123,29 @@ void PtyServer::Stop() {
     peer_->Reset();
 }
 
-void PtyServer::SetPeer(std::unique_ptr<LinePeer> peer) {
+void PtyServer::SetPeer(std::unique_ptr<sim::LinePeer> peer) {
     const std::lock_guard lock(mutex_);
     replay_ = std::move(peer);
     peer_ = replay_ ? replay_.get() : &line_;
 }
 
-void PtyServer::Update(const std::function<void(Transmitter&)>& change) {
+void PtyServer::Update(const std::function<void(sim::Transmitter&)>& change) {
     const std::lock_guard lock(mutex_);
     line_.Device().AdvanceTo(NowUs());
     change(line_.Device());
 }
 
-void PtyServer::SetFaults(const Faults& faults) {
-    Update([&](Transmitter& device) { device.SetFaults(faults); });
+void PtyServer::SetFaults(const sim::Faults& faults) {
+    Update([&](sim::Transmitter& device) { device.SetFaults(faults); });
 }
 
 void PtyServer::SetRegister(std::size_t index, std::uint16_t value) {
-    Update([&](Transmitter& device) { device.SetRegister(index, value); });
+    Update([&](sim::Transmitter& device) { device.SetRegister(index, value); });
 }
 
 std::uint16_t PtyServer::Register(std::size_t index) {
     std::uint16_t value = 0;
-    Update([&](Transmitter& device) { value = device.Register(index); });
+    Update([&](sim::Transmitter& device) { value = device.Register(index); });
     return value;
 }
 
@@ -169,7 +169,7 @@ std::size_t PtyServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
 }
 
 void PtyServer::Serve() {
-    const LinePeer::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
+    const sim::LinePeer::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
         return WriteToMaster(bytes);
     };
     std::array<std::uint8_t, 512> input{};
@@ -240,4 +240,4 @@ std::int64_t PtyServer::NowUs() const {
         .count();
 }
 
-}  // namespace sim
+}  // namespace posix

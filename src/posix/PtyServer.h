@@ -18,7 +18,7 @@
 #include "sim/LineDevice.h"
 #include "sim/Transmitter.h"
 
-namespace sim {
+namespace posix {
 
 // Serves a Transmitter on a pseudo-terminal, in real time, on a background thread. A master
 // opens Path() (e.g. /dev/pts/5) as its serial port. The faults and registers may be changed
@@ -40,7 +40,7 @@ public:
     // Call before Start.
     void SetLog(LogSink log) { log_ = std::move(log); }
     // Serves `peer` (a replayed trace) instead of the simulated transmitter. Call before Start.
-    void SetPeer(std::unique_ptr<LinePeer> peer);
+    void SetPeer(std::unique_ptr<sim::LinePeer> peer);
 
     // Creates the pseudo-terminal (raw, 115200 8N1) and starts serving. Throws std::system_error
     // when no pseudo-terminal can be had.
@@ -50,8 +50,8 @@ public:
     const std::string& Path() const { return path_; }
 
     // Runs `change` on the device, at the current time, under the lock.
-    void Update(const std::function<void(Transmitter&)>& change);
-    void SetFaults(const Faults& faults);
+    void Update(const std::function<void(sim::Transmitter&)>& change);
+    void SetFaults(const sim::Faults& faults);
     void SetRegister(std::size_t index, std::uint16_t value);
     std::uint16_t Register(std::size_t index);
     // Puts bytes on the line towards the master at once, outside any reply, as line noise does.
@@ -66,10 +66,10 @@ private:
     std::int64_t NowUs() const;
 
     std::mutex mutex_;
-    LineDevice line_;                    // guarded by mutex_
-    std::unique_ptr<LinePeer> replay_;   // guarded by mutex_
-    LinePeer* peer_ = &line_;            // what is served: line_ or replay_
-    std::vector<std::string> logLines_;  // guarded by mutex_
+    sim::LineDevice line_;                   // guarded by mutex_
+    std::unique_ptr<sim::LinePeer> replay_;  // guarded by mutex_
+    sim::LinePeer* peer_ = &line_;           // what is served: line_ or replay_
+    std::vector<std::string> logLines_;      // guarded by mutex_
 
     LogSink log_;
     std::string path_;
@@ -80,4 +80,4 @@ private:
     std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
 };
 
-}  // namespace sim
+}  // namespace posix

@@ -2,13 +2,13 @@
 
 #include <QSerialPort>
 
-#include "link/ByIdLinks.h"
+#include "posix/ByIdLinks.h"
 #include "posix/DeviceFile.h"
 #include "qt/QtPortRules.h"
 
-namespace rtu {
+namespace qt {
 
-QtPortCatalogue::Listing QtPortCatalogue::ListAndTryPorts(const LineSettings& settings) {
+QtPortCatalogue::Listing QtPortCatalogue::ListAndTryPorts(const rtu::LineSettings& settings) {
     Listing listing;
     listing.ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo& info : listing.ports) {
@@ -16,7 +16,7 @@ QtPortCatalogue::Listing QtPortCatalogue::ListAndTryPorts(const LineSettings& se
         Configure(port, settings);
         if (port.open(QIODevice::ReadWrite)) {
             port.close();
-            listing.tries.push_back(SerialError::None);
+            listing.tries.push_back(rtu::SerialError::None);
         } else {
             listing.tries.push_back(OpenFailure(port.error(), info.systemLocation().toStdString()));
         }
@@ -45,12 +45,12 @@ const QList<QSerialPortInfo>& QtPortCatalogue::KnownPorts() const {
     return probed_ ? knownPorts_ : Probe();
 }
 
-std::optional<SerialError> QtPortCatalogue::TakeFirstTry(const std::string& name) const {
+std::optional<rtu::SerialError> QtPortCatalogue::TakeFirstTry(const std::string& name) const {
     const auto tried = firstTries_.find(name);
     if (tried == firstTries_.end()) {
         return std::nullopt;
     }
-    const SerialError error = tried->second;
+    const rtu::SerialError error = tried->second;
     firstTries_.erase(tried);
     return error;
 }
@@ -63,24 +63,20 @@ std::vector<std::string> QtPortCatalogue::SystemPortNames() const {
     return names;
 }
 
-PortDetails QtPortCatalogue::DetailsOf(std::string_view name) const {
-    PortDetails details;
-    details.path = posix::DevicePath(aliases_.Resolve(name));
-    if (const PortAliases::Alias* alias = aliases_.Find(name)) {
-        details.description = alias->description;
-    } else {
-        for (const QSerialPortInfo& info : KnownPorts()) {
-            if (info.systemLocation().toStdString() == details.path) {
-                details.description = info.description().toStdString();
-                details.manufacturer = info.manufacturer().toStdString();
-                details.serialNumber = info.serialNumber().toStdString();
-                break;
-            }
+rtu::PortDetails QtPortCatalogue::DetailsOf(std::string_view name) const {
+    rtu::PortDetails details;
+    details.path = posix::DevicePath(name);
+    for (const QSerialPortInfo& info : KnownPorts()) {
+        if (info.systemLocation().toStdString() == details.path) {
+            details.description = info.description().toStdString();
+            details.manufacturer = info.manufacturer().toStdString();
+            details.serialNumber = info.serialNumber().toStdString();
+            break;
         }
     }
-    details.byIdLinks = ByIdLinks(kSerialByIdDirectory, details.path);
+    details.byIdLinks = posix::ByIdLinks(posix::kSerialByIdDirectory, details.path);
     details.group = posix::OwningGroup(details.path);
     return details;
 }
 
-}  // namespace rtu
+}  // namespace qt

@@ -9,26 +9,25 @@
 #include <string_view>
 #include <vector>
 
-#include "link/PortAliases.h"
 #include "link/PortDetails.h"
 #include "link/SerialControl.h"
 
-namespace rtu {
+namespace qt {
 
 // The system's serial ports as QSerialPortInfo lists them, what the system tells about each
-// (product, maker, serial number, by-id links, the group of its device file), the short names
-// that stand for device paths, and the tries of the listing read ahead at start-up.
+// (product, maker, serial number, by-id links, the group of its device file), and the tries of the
+// listing read ahead at start-up.
 class QtPortCatalogue {
 public:
     // The system's ports, each tried as the port list tries it: opened with `settings` and
     // closed again.
     struct Listing {
         QList<QSerialPortInfo> ports;
-        std::vector<SerialError> tries;  // one per port, None for one that opened
+        std::vector<rtu::SerialError> tries;  // one per port, None for one that opened
     };
     // Lists and tries the ports; callable on a QThread of its own, so that start-up need not
     // wait for it (opening a USB adapter takes milliseconds, and each open writes a lock file).
-    static Listing ListAndTryPorts(const LineSettings& settings = kLineSettings);
+    static Listing ListAndTryPorts(const rtu::LineSettings& settings = rtu::kLineSettings);
 
     // The listing the next probe takes instead of walking the ttys itself, once, with its tries:
     // one made while the program starts. Later probes list and try the ports afresh.
@@ -36,30 +35,22 @@ public:
 
     // The names of the ports the system reports now (or the listing read ahead, once).
     std::vector<std::string> SystemPortNames() const;
-    PortDetails DetailsOf(std::string_view name) const;
+    rtu::PortDetails DetailsOf(std::string_view name) const;
     // What the listing read ahead found when it tried the port, once: nothing when it did not
     // try it or that answer has been taken.
-    std::optional<SerialError> TakeFirstTry(const std::string& name) const;
-
-    // The port a name stands for: an alias's path, else the name itself.
-    std::string Resolve(std::string_view name) const { return std::string(aliases_.Resolve(name)); }
-    // A short name that stands for a device path from now on. False when the table is full.
-    bool AddAlias(std::string_view name, std::string_view path, std::string_view description) {
-        return aliases_.Add(name, path, description);
-    }
+    std::optional<rtu::SerialError> TakeFirstTry(const std::string& name) const;
 
 private:
     const QList<QSerialPortInfo>& Probe() const;
     const QList<QSerialPortInfo>& KnownPorts() const;
 
-    PortAliases aliases_;
     // What the system reported at the last probe. Listing the ports walks every tty the system
     // has, so the details of each listed port (its tooltip) are taken from here, not probed again.
     mutable QList<QSerialPortInfo> knownPorts_;
     mutable bool probed_ = false;
     mutable std::future<Listing> firstListing_;
     // What the first listing's tries found, by system name, until the port list has taken it.
-    mutable std::map<std::string, SerialError> firstTries_;
+    mutable std::map<std::string, rtu::SerialError> firstTries_;
 };
 
-}  // namespace rtu
+}  // namespace qt

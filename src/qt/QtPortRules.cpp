@@ -2,7 +2,7 @@
 
 #include "posix/DeviceFile.h"
 
-namespace rtu {
+namespace qt {
 namespace {
 
 QSerialPort::DataBits DataBitsOf(std::uint8_t bits) {
@@ -18,13 +18,13 @@ QSerialPort::DataBits DataBitsOf(std::uint8_t bits) {
     }
 }
 
-QSerialPort::Parity ParityOf(Parity parity) {
+QSerialPort::Parity ParityOf(rtu::Parity parity) {
     switch (parity) {
-        case Parity::Odd:
+        case rtu::Parity::Odd:
             return QSerialPort::OddParity;
-        case Parity::Even:
+        case rtu::Parity::Even:
             return QSerialPort::EvenParity;
-        case Parity::None:
+        case rtu::Parity::None:
             break;
     }
     return QSerialPort::NoParity;
@@ -32,7 +32,7 @@ QSerialPort::Parity ParityOf(Parity parity) {
 
 }  // namespace
 
-void Configure(QSerialPort& port, const LineSettings& settings) {
+void Configure(QSerialPort& port, const rtu::LineSettings& settings) {
     port.setBaudRate(settings.baudRate);
     port.setDataBits(DataBitsOf(settings.dataBits));
     port.setParity(ParityOf(settings.parity));
@@ -43,40 +43,40 @@ void Configure(QSerialPort& port, const LineSettings& settings) {
 // Qt reports "no rights on the device", "the device is locked or held for exclusive use by
 // another program" and "the lock file could not be made" (a name too long for one) all as
 // PermissionError.
-SerialError OpenFailure(QSerialPort::SerialPortError error, const std::string& devicePath) {
+rtu::SerialError OpenFailure(QSerialPort::SerialPortError error, const std::string& devicePath) {
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
-            return SerialError::NotFound;
+            return rtu::SerialError::NotFound;
         case QSerialPort::PermissionError:
             switch (posix::AccessTo(devicePath)) {
                 case posix::PathAccess::ReadWrite:
-                    return SerialError::Busy;
+                    return rtu::SerialError::Busy;
                 case posix::PathAccess::Refused:
-                    return SerialError::PermissionDenied;
+                    return rtu::SerialError::PermissionDenied;
                 case posix::PathAccess::Missing:
-                    return SerialError::NotFound;
+                    return rtu::SerialError::NotFound;
             }
-            return SerialError::OpenFailed;
+            return rtu::SerialError::OpenFailed;
         case QSerialPort::OpenError:
-            return SerialError::Busy;  // open in this control already
+            return rtu::SerialError::Busy;  // open in this control already
         default:
-            return SerialError::OpenFailed;
+            return rtu::SerialError::OpenFailed;
     }
 }
 
 // While open: a pulled USB adapter fails with EIO, which Qt reports as ResourceError; a port
 // that hangs up (the other end of a pseudo-terminal closed) ends its reads, which Qt reports as
 // ReadError. Both mean the device has gone.
-SerialError RunTimeFailure(QSerialPort::SerialPortError error) {
+rtu::SerialError RunTimeFailure(QSerialPort::SerialPortError error) {
     switch (error) {
         case QSerialPort::WriteError:
-            return SerialError::WriteFailed;
+            return rtu::SerialError::WriteFailed;
         case QSerialPort::ReadError:
         case QSerialPort::ResourceError:
-            return SerialError::DeviceGone;
+            return rtu::SerialError::DeviceGone;
         default:
-            return SerialError::Unknown;
+            return rtu::SerialError::Unknown;
     }
 }
 
-}  // namespace rtu
+}  // namespace qt

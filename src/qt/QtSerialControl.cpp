@@ -3,7 +3,7 @@
 #include "posix/DeviceFile.h"
 #include "qt/QtPortRules.h"
 
-namespace rtu {
+namespace qt {
 
 QtSerialControl::QtSerialControl() {
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
@@ -20,16 +20,16 @@ QtSerialControl::~QtSerialControl() {
     port_.close();
 }
 
-SerialError QtSerialControl::OpenAndClose() {
+rtu::SerialError QtSerialControl::OpenAndClose() {
     // A port listed at start-up was tried moments ago, on the thread that listed it.
     if (const auto tried = catalogue_.TakeFirstTry(selected_)) {
         return *tried;
     }
-    return SerialControl::OpenAndClose();
+    return rtu::SerialControl::OpenAndClose();
 }
 
 void QtSerialControl::SelectPort(std::string_view name) {
-    selected_ = catalogue_.Resolve(name);
+    selected_ = std::string(name);
     port_.setPortName(QString::fromStdString(selected_));
 }
 
@@ -37,7 +37,7 @@ std::string QtSerialControl::SelectedPath() const {
     return posix::DevicePath(selected_);
 }
 
-SerialError QtSerialControl::Open() {
+rtu::SerialError QtSerialControl::Open() {
     Configure(port_, settings_);
 
     // QSerialPort announces an open failure through errorOccurred as well; that is the answer
@@ -46,12 +46,12 @@ SerialError QtSerialControl::Open() {
     const bool opened = port_.open(QIODevice::ReadWrite);
     opening_ = false;
     if (!opened) {
-        const SerialError error = OpenFailure(port_.error(), SelectedPath());
+        const rtu::SerialError error = OpenFailure(port_.error(), SelectedPath());
         port_.clearError();
         return error;
     }
     errorReported_ = false;
-    return SerialError::None;
+    return rtu::SerialError::None;
 }
 
 void QtSerialControl::Close() {
@@ -126,4 +126,4 @@ void QtSerialControl::OnPortError(QSerialPort::SerialPortError error) {
     }
 }
 
-}  // namespace rtu
+}  // namespace qt

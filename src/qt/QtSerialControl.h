@@ -8,7 +8,7 @@
 #include "link/SerialControl.h"
 #include "qt/QtPortCatalogue.h"
 
-namespace rtu {
+namespace qt {
 
 // One port's I/O over QSerialPort: raw bytes both ways, no flow control, the modem lines left
 // alone (pseudo-terminals do not have them). What the system has and tells about its ports comes
@@ -16,23 +16,23 @@ namespace rtu {
 // burst of bytes that reaches the port; a run-time failure of the open port (write failure,
 // adapter pulled, other end of a pseudo-terminal closed) is reported once per open, however
 // often QSerialPort repeats it.
-class QtSerialControl : public SerialControl {
+class QtSerialControl : public rtu::SerialControl {
 public:
     QtSerialControl();
     ~QtSerialControl() override;
     QtSerialControl(const QtSerialControl&) = delete;
     QtSerialControl& operator=(const QtSerialControl&) = delete;
 
-    void SetListener(SerialListener* listener) override { listener_ = listener; }
+    void SetListener(rtu::SerialListener* listener) override { listener_ = listener; }
     std::vector<std::string> SystemPortNames() const override {
         return catalogue_.SystemPortNames();
     }
-    PortDetails DetailsOf(std::string_view name) const override {
+    rtu::PortDetails DetailsOf(std::string_view name) const override {
         return catalogue_.DetailsOf(name);
     }
     void SelectPort(std::string_view name) override;
-    void SetLineSettings(const LineSettings& settings) override { settings_ = settings; }
-    SerialError Open() override;
+    void SetLineSettings(const rtu::LineSettings& settings) override { settings_ = settings; }
+    rtu::SerialError Open() override;
     bool IsOpen() const override { return port_.isOpen(); }
     // The open port's descriptor, for waiting on its received bytes; -1 while it is closed.
     int Descriptor() const { return port_.isOpen() ? static_cast<int>(port_.handle()) : -1; }
@@ -42,7 +42,7 @@ public:
     void DiscardOutput() override;
     bool Write(std::span<const std::uint8_t> bytes) override;
 
-    SerialError OpenAndClose() override;
+    rtu::SerialError OpenAndClose() override;
 
     using Listing = QtPortCatalogue::Listing;
     // The listing read ahead at start-up, which the first probe takes (see QtPortCatalogue).
@@ -50,26 +50,19 @@ public:
         catalogue_.TakeFirstListing(std::move(listing));
     }
 
-    // The device file the selected port stands for: a path as given, a system name under /dev,
-    // a short name's path.
+    // The device file the selected port stands for: a path as given, a system name under /dev.
     std::string SelectedPath() const;
-
-    // A short name that stands for a device path from now on, e.g. "SIM1" for the pseudo-terminal
-    // of the simulated transmitter. False when the table is full.
-    bool AddAlias(std::string_view name, std::string_view path, std::string_view description) {
-        return catalogue_.AddAlias(name, path, description);
-    }
 
 private:
     void OnPortError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
-    std::string selected_;  // resolved: a system name or a device path
+    std::string selected_;  // a system name or a device path
     QtPortCatalogue catalogue_;
-    SerialListener* listener_ = nullptr;
-    LineSettings settings_ = kLineSettings;
+    rtu::SerialListener* listener_ = nullptr;
+    rtu::LineSettings settings_ = rtu::kLineSettings;
     bool opening_ = false;
     bool errorReported_ = false;
 };
 
-}  // namespace rtu
+}  // namespace qt

@@ -1,6 +1,6 @@
 #include "qt/QtTimer.h"
 
-namespace app {
+namespace qt {
 
 QtTimer::QtTimer(int intervalMs, std::function<void()> onTick) : onTick_(std::move(onTick)) {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -13,4 +13,4 @@ QtTimer::QtTimer(int intervalMs, std::function<void()> onTick) : onTick_(std::mo
     });
 }
 
-}  // namespace app
+}  // namespace qt

@@ -5,7 +5,7 @@
 
 #include "seams/Timer.h"
 
-namespace app {
+namespace qt {
 
 // A window timer over QTimer, ticking on the window's thread. It uses Qt's precise timer: the
 // default coarse one may shift a 50 ms tick by up to 5 %, and the end-of-reply silence should be
@@ -16,7 +16,7 @@ public:
     QtTimer(const QtTimer&) = delete;
     QtTimer& operator=(const QtTimer&) = delete;
 
-    void OnTick(std::function<void()> onTick) { onTick_ = std::move(onTick); }
+    void OnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
     // The first tick comes one full interval after Start; a running timer keeps its phase
     // (QTimer::start alone would restart it).
@@ -34,4 +34,4 @@ private:
     std::function<void()> onTick_;
 };
 
-}  // namespace app
+}  // namespace qt

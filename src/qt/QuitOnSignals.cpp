@@ -9,7 +9,7 @@
 #include <csignal>
 #include <system_error>
 
-namespace app {
+namespace qt {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
@@ -66,4 +66,4 @@ QuitOnSignals::~QuitOnSignals() {
     ::close(write_);
 }
 
-}  // namespace app
+}  // namespace qt

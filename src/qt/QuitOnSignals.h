@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-namespace app {
+namespace qt {
 
 // Ends the program in order when the desktop session ends, the terminal closes or the operator
 // presses Ctrl+C in it (SIGTERM, SIGHUP, SIGINT): the event loop is left as when the window is
@@ -30,4 +30,4 @@ private:
     std::function<void(int)> onSignal_;
 };
 
-}  // namespace app
+}  // namespace qt

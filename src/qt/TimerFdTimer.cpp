@@ -9,7 +9,7 @@
 #include <ctime>
 #include <system_error>
 
-namespace app {
+namespace qt {
 namespace {
 
 constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
@@ -140,4 +140,4 @@ void TimerFdTimer::Expired() {
     onTick_();
 }
 
-}  // namespace app
+}  // namespace qt

@@ -9,7 +9,7 @@
 #include "qt/WireEvents.h"
 #include "seams/Timer.h"
 
-namespace app {
+namespace qt {
 
 // A window timer on the machine's own clock (Linux): a timerfd on CLOCK_MONOTONIC with absolute
 // expiries, watched by a QSocketNotifier on the window's thread. Where a QTimer rounds every
@@ -35,7 +35,7 @@ public:
     TimerFdTimer(const TimerFdTimer&) = delete;
     TimerFdTimer& operator=(const TimerFdTimer&) = delete;
 
-    void OnTick(std::function<void()> onTick) { onTick_ = std::move(onTick); }
+    void OnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
     // Wakes ahead of the deadlines from now on, and yields to the events of `events`; registers
     // this timer's own expiries there too. `events` must outlive the timer.
@@ -72,4 +72,4 @@ private:
     bool ticking_ = false;
 };
 
-}  // namespace app
+}  // namespace qt

@@ -2,9 +2,9 @@
 
 #include "qt/TimerFdTimer.h"
 
-namespace app {
+namespace qt {
 
 // The window timer the program uses: the timerfd timer, which ticks at its deadline.
 using WindowTimer = TimerFdTimer;
 
-}  // namespace app
+}  // namespace qt

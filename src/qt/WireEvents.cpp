@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <ctime>
 
-namespace app {
+namespace qt {
 
 bool WireEvents::Add(Source source) {
     if (count_ == sources_.size() || !source) {
@@ -43,4 +43,4 @@ bool WireEvents::WaitFor(int own, std::chrono::nanoseconds limit) const {
     return true;
 }
 
-}  // namespace app
+}  // namespace qt

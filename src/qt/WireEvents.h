@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace app {
+namespace qt {
 
 // The descriptors of the events on the wire's timeline: the serial port's received bytes and the
 // window timers' expiries (Linux). A timer that wakes ahead of its deadline and waits out the
@@ -31,4 +31,4 @@ private:
     std::size_t count_ = 0;
 };
 
-}  // namespace app
+}  // namespace qt

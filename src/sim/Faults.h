@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/ModbusException.h"
+
 namespace sim {
 
 // What a request asks for, told by its function and first register.
@@ -55,7 +57,7 @@ struct Faults {
     Scope silentFor = Scope::None;
     // Requests of this scope are refused with `exceptionCode` and change nothing.
     Scope exceptionFor = Scope::None;
-    std::uint8_t exceptionCode = 0x04;  // server device failure
+    std::uint8_t exceptionCode = rtu::kServerDeviceFailure;
     // Every Nth reply (counting every reply sent) goes out with a wrong checksum; 0 is off.
     std::uint32_t corruptEvery = 0;
     // The reply goes out in two chunks, its first half and its second half, with this much

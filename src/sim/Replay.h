@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "product/Timings.h"
 #include "sim/LinePeer.h"
 #include "sim/RequestFramer.h"
 
@@ -45,7 +46,7 @@ public:
     std::size_t AnswerCount() const;
 
     // The silence after a reply's last byte before the master judges it.
-    static constexpr std::int64_t kJudgedAfterUs = 50'000;
+    static constexpr std::int64_t kJudgedAfterUs = product::kReplySilenceMs * 1000;
 
 private:
     struct Entry {

@@ -5,6 +5,7 @@
 
 #include "link/Crc16.h"
 #include "link/FrameTable.h"
+#include "link/ModbusException.h"
 #include "sim/RequestFramer.h"
 
 namespace sim {
@@ -130,7 +131,7 @@ std::size_t Transmitter::Execute(std::span<const std::uint8_t> request, Answer& 
         case kWriteMultipleRegisters:
             return WriteRegisters(request, answer);
         default:
-            return Refuse(answer, request[0], request[1], kIllegalFunction);
+            return Refuse(answer, request[0], request[1], rtu::kIllegalFunction);
     }
 }
 
@@ -139,10 +140,10 @@ std::size_t Transmitter::ReadRegisters(std::span<const std::uint8_t> request,
     const std::size_t start = BigEndian16(request, 2);
     const std::size_t count = BigEndian16(request, 4);
     if (count == 0 || count > kMaxReadCount) {
-        return Refuse(answer, request[0], request[1], kIllegalDataValue);
+        return Refuse(answer, request[0], request[1], rtu::kIllegalDataValue);
     }
     if (start + count > kRegisterCount) {
-        return Refuse(answer, request[0], request[1], kIllegalDataAddress);
+        return Refuse(answer, request[0], request[1], rtu::kIllegalDataAddress);
     }
     answer[0] = request[0];
     answer[1] = kReadHoldingRegisters;
@@ -160,10 +161,10 @@ std::size_t Transmitter::WriteRegisters(std::span<const std::uint8_t> request, A
     const std::size_t count = BigEndian16(request, 4);
     const std::size_t byteCount = request[6];
     if (count == 0 || count > kMaxWriteCount || byteCount != 2 * count) {
-        return Refuse(answer, request[0], request[1], kIllegalDataValue);
+        return Refuse(answer, request[0], request[1], rtu::kIllegalDataValue);
     }
     if (start + count > reg::kFirstReadOnly) {
-        return Refuse(answer, request[0], request[1], kIllegalDataAddress);
+        return Refuse(answer, request[0], request[1], rtu::kIllegalDataAddress);
     }
     // Motion so far follows the old direction, turn mode and resolution.
     Rebase();

@@ -45,11 +45,6 @@ inline constexpr std::size_t kFirmwareVersion = device::kVersionRegister;
 inline constexpr std::size_t kFirstReadOnly = kCurrentPosition;
 }  // namespace reg
 
-// Modbus exception codes.
-inline constexpr std::uint8_t kIllegalFunction = 0x01;
-inline constexpr std::uint8_t kIllegalDataAddress = 0x02;
-inline constexpr std::uint8_t kIllegalDataValue = 0x03;
-
 // The position transmitter as a Modbus RTU slave: 28 holding registers, a shaft that turns, and
 // switchable faults. It answers function 0x03 and 0x10 addressed to 0 or to its own address
 // (register 0), and stays silent for other addresses and for frames with a wrong checksum.

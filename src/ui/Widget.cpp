@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "product/Texts.h"
+#include "product/Version.h"
+
 namespace ui {
 namespace {
 
@@ -19,7 +22,7 @@ constexpr std::array<std::string_view, 2> kDirections{"顺时针", "逆时针"};
 constexpr std::array<std::string_view, 2> kGears{"6组", "7组"};
 
 constexpr std::array<WidgetDefaults, kWidgetCount> kWidgets{{
-    {Form1, "Form1", Form, "RS485上位机配置软件V2.1", {}, true},
+    {Form1, "Form1", Form, product::kWindowTitle, {}, true},
     {Label1, "Label1", Label, "端口号", {}, true},
     {Label2, "Label2", Label, "通讯波特率", {}, true},
     {Label3, "Label3", Label, "通讯协议", {}, true},
@@ -38,7 +41,7 @@ constexpr std::array<WidgetDefaults, kWidgetCount> kWidgets{{
     {Label16, "Label16", Label, "下限位置", {}, true},
     {Label17, "Label17", Label, "当前位置", {}, true},
     {Label18, "Label18", Label, "", {}, true},
-    {Label19, "Label19", Label, "Fail", {}, true},
+    {Label19, "Label19", Label, product::kStatusFail, {}, true},
     {Label20, "Label20", Label, "", {}, true},
     {Text1, "Text1", TextBox, "1", {}, true},
     {Text2, "Text2", TextBox, "4096", {}, true},
@@ -58,7 +61,7 @@ constexpr std::array<WidgetDefaults, kWidgetCount> kWidgets{{
     {Combo6, "Combo6", List, "顺时针", Items(kDirections), true},
     {Combo7, "Combo7", List, "6组", Items(kGears), false},
     {Combo8, "Combo8", List, "无校验", Items(kParities), true},
-    {Command1, "Command1", Button, "打开串口", {}, true},
+    {Command1, "Command1", Button, product::kOpenPort, {}, true},
     {Command2, "Command2", Button, "读取参数", {}, true},
     {Command3, "Command3", Button, "保存配置", {}, true},
     {Command4, "Command4", Button, "置位", {}, true},

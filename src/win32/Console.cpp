@@ -8,6 +8,9 @@ namespace win32 {
 namespace {
 
 void Write(DWORD which, std::string_view text) {
+    if (text.empty()) {
+        return;  // nothing to say: no console to attach
+    }
     HANDLE handle = ::GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         // A GUI program starts without standard handles; the parent's console takes the text.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ui/Placement.h"
-#include "ui/WindowOperations.h"
+#include "ui/Window.h"
 
 namespace win32 {
 
@@ -21,7 +21,7 @@ namespace win32 {
 // Lists are editable drop-downs whose typed text never becomes an item; typing into the text
 // portion removes the selection until an item is picked, and a list never picks an item by itself
 // because its text happens to match one.
-class Form1Window : public ui::WindowOperations {
+class Form1Window : public ui::Window {
 public:
     Form1Window();
     ~Form1Window() override;
@@ -39,16 +39,15 @@ public:
     void SetEnabled(ui::Widget widget, bool enabled) override;
     void SetFocus(ui::Widget widget) override;
 
-    // Receives the clicks on Command1 to Command5. A disabled or hidden button delivers none.
-    void SetClickHandler(std::function<void(ui::Widget)> handler) { onClick_ = std::move(handler); }
-    // Called when the operator opens a list's drop-down, before it shows: the handler may change
-    // the items. The drop-down is always as wide as the list's longest item.
-    void SetDropDownHandler(std::function<void(ui::Widget)> handler) {
+    // --- Window ---
+    void SetClickHandler(std::function<void(ui::Widget)> handler) override {
+        onClick_ = std::move(handler);
+    }
+    void SetDropDownHandler(std::function<void(ui::Widget)> handler) override {
         onDropDown_ = std::move(handler);
     }
-    // Gives each item appended to the list the tooltip `toolTip` returns for its text.
     void SetItemToolTips(ui::Widget list,
-                         std::function<std::string(std::string_view item)> toolTip);
+                         std::function<std::string(std::string_view item)> toolTip) override;
     // Called when the operator closes the window, which stays until this object goes; without a
     // handler the thread's message loop is told to quit.
     void SetCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }

@@ -23,7 +23,7 @@ public:
     WaitableTimer(const WaitableTimer&) = delete;
     WaitableTimer& operator=(const WaitableTimer&) = delete;
 
-    void OnTick(std::function<void()> onTick) { onTick_ = std::move(onTick); }
+    void OnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
     void Start() override;
     void Stop() override;

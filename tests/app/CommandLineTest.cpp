@@ -7,8 +7,7 @@
 
 namespace {
 
-// The command line of a program without a toolkit's parser: the same options and answers as the
-// Linux window's.
+// The window program's command line, on Linux and Windows alike.
 TEST(ParseArguments, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
     struct Case {
         std::vector<std::string> arguments;
@@ -25,6 +24,8 @@ TEST(ParseArguments, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
         {{"--port", "COM3"}, false, false, false, "COM3", "", ""},
         {{"--port=\\\\.\\COM12", "--demo"}, false, false, true, "\\\\.\\COM12", "", ""},
         {{"--port", "  COM7 "}, false, false, false, "COM7", "", ""},
+        {{"--port", "/dev/ttyUSB1"}, false, false, false, "/dev/ttyUSB1", "", ""},
+        {{"--port=ttyS0", "--demo"}, false, false, true, "ttyS0", "", ""},
         {{"--trace", "-"}, false, false, false, "", "-", ""},
         {{"--trace=C:\\logs\\a.trace"}, false, false, false, "", "C:\\logs\\a.trace", ""},
         {{"-h"}, true, false, false, "", "", ""},
@@ -34,12 +35,15 @@ TEST(ParseArguments, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
         {{"--bogus"}, false, false, false, "", "", "Unknown option 'bogus'."},
         {{"--port"}, false, false, false, "", "", "Missing value after '--port'."},
         {{"--port="}, false, false, false, "", "", "--port needs a port name"},
+        {{"--port", " "}, false, false, false, "", "", "--port needs a port name"},
+        {{"--baud", "9600"}, false, false, false, "", "", "Unknown option 'baud'."},
         {{"--trace="}, false, false, false, "", "", "--trace needs a file name"},
         {{"COM3"}, false, false, false, "", "", "unexpected argument: COM3"},
         {{"--demo=yes"}, false, false, false, "", "", "Unknown option 'demo'."},
     };
     for (const Case& c : cases) {
-        const app::CommandLine line = app::ParseArguments("transmitter-config.exe", c.arguments);
+        const app::CommandLine line =
+            app::ParseArguments("transmitter-config.exe", c.arguments, rtu::PortNaming::Windows);
         const std::string what = c.arguments.empty() ? "(none)" : c.arguments.front();
         EXPECT_EQ(line.help, c.help) << what;
         EXPECT_EQ(line.version, c.version) << what;

@@ -85,8 +85,8 @@ TEST(DemoPort, OtherNamesGoToTheSystemsPorts) {
 
     for (const std::string name : {"SIM1", "sim1"}) {
         const rtu::PortDetails details = rig.control.DetailsOf(name);
-        EXPECT_EQ(details.description, app::kDemoPortDescription) << name;
-        EXPECT_EQ(rtu::ToolTipOf(details), app::kDemoPortDescription) << name;
+        EXPECT_EQ(details.description, std::string_view("内置模拟变送器（演示）")) << name;
+        EXPECT_EQ(rtu::ToolTipOf(details), std::string_view("内置模拟变送器（演示）")) << name;
     }
 }
 

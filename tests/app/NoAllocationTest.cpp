@@ -73,6 +73,7 @@ struct Uncounted {
 class UncountedTimer : public seams::Timer {
 public:
     explicit UncountedTimer(harness::FakeTimer& timer) : timer_(timer) {}
+    void OnTick(std::function<void()> onTick) override { timer_.OnTick(std::move(onTick)); }
     void Start() override {
         Uncounted u;
         timer_.Start();

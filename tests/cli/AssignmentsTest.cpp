@@ -1,4 +1,4 @@
-#include "Assignments.h"
+#include "cli/Assignments.h"
 
 #include <gtest/gtest.h>
 

@@ -57,7 +57,7 @@ public:
     }
     ~Device() { server_.Stop(); }
 
-    sim::PtyServer& Server() { return server_; }
+    posix::PtyServer& Server() { return server_; }
     QString Path() const { return QString::fromStdString(server_.Path()); }
     std::vector<std::string> Requests() {
         const std::lock_guard lock(mutex_);
@@ -73,7 +73,7 @@ public:
     void SpoilAfterWrite() { spoilAfterWrite_ = true; }
 
 private:
-    sim::PtyServer server_;
+    posix::PtyServer server_;
     std::mutex mutex_;
     std::vector<std::string> requests_;
     std::atomic<bool> spoilAfterWrite_{false};

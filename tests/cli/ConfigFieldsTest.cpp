@@ -1,8 +1,8 @@
-#include "ConfigFields.h"
+#include "cli/ConfigFields.h"
 
 #include <gtest/gtest.h>
 
-#include "AddressedFrame.h"
+#include "cli/AddressedFrame.h"
 #include "harness/Rig.h"
 
 namespace {

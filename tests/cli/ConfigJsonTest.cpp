@@ -1,4 +1,4 @@
-#include "ConfigJson.h"
+#include "cli/ConfigJson.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "cli/Exchange.h"
 
 #include <gtest/gtest.h>
 

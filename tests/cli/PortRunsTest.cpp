@@ -1,4 +1,4 @@
-#include "PortRuns.h"
+#include "cli/PortRuns.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@ public:
     FakeTimer(VirtualClock& clock, int intervalMs) : clock_(clock), interval_(Ms(intervalMs)) {}
     ~FakeTimer() override { Cancel(); }
 
-    void OnTick(std::function<void()> handler) { onTick_ = std::move(handler); }
+    void OnTick(std::function<void()> handler) override { onTick_ = std::move(handler); }
 
     void Start() override;
     void Stop() override;

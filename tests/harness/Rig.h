@@ -8,6 +8,7 @@
 #include "harness/FakeTimer.h"
 #include "harness/RecordingMessage.h"
 #include "harness/VirtualClock.h"
+#include "product/Timings.h"
 #include "ui/WindowModel.h"
 
 namespace harness {
@@ -57,10 +58,10 @@ public:
     FakeSerialControl serial{clock};
     ui::WindowModel window;
     RecordingMessage message{clock};
-    FakeTimer timer1{clock, 50};
-    FakeTimer timer2{clock, 200};
-    FakeTimer timer3{clock, 5000};
-    FakeTimer timer4{clock, 500};
+    FakeTimer timer1{clock, product::kReplySilenceMs};
+    FakeTimer timer2{clock, product::kPollPeriodMs};
+    FakeTimer timer3{clock, product::kLoadTimeoutMs};
+    FakeTimer timer4{clock, product::kTimer4IntervalMs};
     std::vector<std::string> logged;  // the lines meant for stderr
     app::Form1 form;
 };

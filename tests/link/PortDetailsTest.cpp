@@ -1,7 +1,6 @@
-// What the port chooser says about a port: its tooltip and short names.
+// What the port chooser says about a port: its tooltip.
 #include <gtest/gtest.h>
 
-#include "link/PortAliases.h"
 #include "link/PortDetails.h"
 
 namespace {
@@ -37,23 +36,6 @@ TEST(PortToolTip, ListsWhatIsKnownOneToALine) {
     for (const Case& c : cases) {
         EXPECT_EQ(rtu::ToolTipOf(c.details), c.tip) << c.name;
     }
-}
-
-TEST(PortAliases, ResolvesShortNamesWithoutRegardToCaseAndNothingElse) {
-    rtu::PortAliases aliases;
-    ASSERT_TRUE(aliases.Add("SIM1", "/dev/pts/5", "demo"));
-    EXPECT_EQ(aliases.Resolve("SIM1"), "/dev/pts/5");
-    EXPECT_EQ(aliases.Resolve("sim1"), "/dev/pts/5");
-    EXPECT_EQ(aliases.Resolve("SIM2"), "SIM2");
-    EXPECT_EQ(aliases.Resolve("/dev/pts/5"), "/dev/pts/5");
-    ASSERT_TRUE(aliases.Add("sim1", "/dev/pts/9", "demo"));  // replaced, not added
-    EXPECT_EQ(aliases.Resolve("SIM1"), "/dev/pts/9");
-    EXPECT_FALSE(aliases.Add("", "/dev/pts/1", ""));
-    for (std::size_t i = 1; i < rtu::PortAliases::kCapacity; ++i) {
-        EXPECT_TRUE(aliases.Add("X" + std::to_string(i), "/dev/null", ""));
-    }
-    EXPECT_FALSE(aliases.Add("ONE-TOO-MANY", "/dev/null", "")) << "the table is full";
-    EXPECT_EQ(aliases.Resolve("SIM1"), "/dev/pts/9");
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ protected:
         server.Start();
         ASSERT_TRUE(server.Path().starts_with("/dev/")) << server.Path();
     }
-    sim::PtyServer server;
+    posix::PtyServer server;
 };
 
 TEST_F(PtyServing, AnswersAMasterOnThePathWithLineTiming) {
@@ -123,7 +123,7 @@ TEST_F(PtyServing, KeepsServingWhenMastersComeAndGo) {
 }
 
 TEST(PtyServer, StopRemovesThePseudoTerminal) {
-    sim::PtyServer server;
+    posix::PtyServer server;
     server.Start();
     const std::string path = server.Path();
     server.Stop();
@@ -137,7 +137,7 @@ TEST(PtyServer, StopRemovesThePseudoTerminal) {
 TEST(PtyServer, LogsRequestsAndChunksInTheTraceFormatWithTheEcho) {
     std::mutex mutex;
     std::vector<std::string> lines;
-    sim::PtyServer server;
+    posix::PtyServer server;
     server.SetLog([&](std::string_view line) {
         const std::lock_guard lock(mutex);
         lines.emplace_back(line);

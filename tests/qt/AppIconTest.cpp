@@ -1,4 +1,4 @@
-#include "qt/AppIcon.h"
+#include "qtwidgets/AppIcon.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ QPoint OnGrid(double x, double y, int side) {
 }
 
 TEST(AppIcon, EverySizeIsTheDialDrawing) {
-    const QIcon icon = ui::AppIcon();
+    const QIcon icon = qtwidgets::AppIcon();
     // The window sizes only: each one is sent to the window system before the window maps.
     EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
     for (const int side : {16, 32, 48}) {

@@ -1,4 +1,4 @@
-#include "qt/Application.h"
+#include "qtwidgets/Application.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -23,35 +23,6 @@ namespace {
 
 using enum ui::Widget;
 
-TEST(CommandLine, ReadsDemoAndPortAndRefusesTheRest) {
-    struct Case {
-        QStringList args;
-        bool demo;
-        std::string port;
-        bool error;
-    };
-    const Case cases[] = {
-        {{}, false, "", false},
-        {{"--demo"}, true, "", false},
-        {{"--port", "/dev/ttyUSB1"}, false, "/dev/ttyUSB1", false},
-        {{"--port=ttyS0", "--demo"}, true, "ttyS0", false},
-        {{"--port"}, false, "", true},
-        {{"--port", " "}, false, "", true},
-        {{"--baud", "9600"}, false, "", true},
-        {{"COM3"}, false, "", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
-        const app::CommandLine line =
-            app::ParseCommandLine(QStringList{QStringLiteral("transmitter-config")} + c.args);
-        EXPECT_EQ(!line.error.empty(), c.error) << line.error;
-        if (!c.error) {
-            EXPECT_EQ(line.demo, c.demo);
-            EXPECT_EQ(line.port, c.port);
-        }
-    }
-}
-
 // A port given on the command line is offered first and selected, after the window's load and
 // before the window is shown.
 TEST(Application, OffersTheGivenPortFirstAndOpensItOnCommand1) {
@@ -64,8 +35,8 @@ TEST(Application, OffersTheGivenPortFirstAndOpensItOnCommand1) {
     MessageWatch messages;
     app::CommandLine line;
     line.port = path;
-    app::Application application(line);
-    ui::Form1Window& window = application.Window();
+    qtwidgets::Application application(line);
+    qtwidgets::Form1Window& window = application.Window();
     application.Start();
 
     EXPECT_TRUE(window.isVisible());
@@ -93,8 +64,8 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
     MessageWatch messages;
     app::CommandLine line;
     line.demo = true;
-    app::Application application(line);
-    ui::Form1Window& window = application.Window();
+    qtwidgets::Application application(line);
+    qtwidgets::Form1Window& window = application.Window();
     application.Start();
     // The built-in device goes by a short name that fits Combo1; the tooltip says what it is.
     ASSERT_EQ(window.Text(Combo1), "SIM1");
@@ -117,8 +88,8 @@ TEST(Application, DemoModeLoadsTheSimulatedTransmitter) {
 TEST(Application, DropDownKeepsTheDemoPortFirstAndTheTypedText) {
     app::CommandLine line;
     line.demo = true;
-    app::Application application(line);
-    ui::Form1Window& window = application.Window();
+    qtwidgets::Application application(line);
+    qtwidgets::Form1Window& window = application.Window();
     application.Start();
     auto* combo = static_cast<QComboBox*>(window.QtWidget(Combo1));
 
@@ -159,15 +130,15 @@ TEST(Application, ASignalLeavesTheEventLoopAndThePortIsClosedInOrder) {
         trace.events.clear();
         app::CommandLine line;
         line.port = path;
-        auto application = std::make_unique<app::Application>(line, &trace);
+        auto application = std::make_unique<qtwidgets::Application>(line, &trace);
         application->Start();
-        ui::Form1Window& window = application->Window();
+        qtwidgets::Form1Window& window = application->Window();
         QTest::mouseClick(static_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
         ASSERT_EQ(window.Text(Command1), "关闭串口");
 
         QEventLoop loop;
         int received = 0;
-        const app::QuitOnSignals quit([&](int number) {
+        const qt::QuitOnSignals quit([&](int number) {
             received = number;
             loop.quit();
         });

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "qt/Form1Window.h"
+#include "qtwidgets/Form1Window.h"
 #include "ui/Placement.h"
 
 namespace {
@@ -41,7 +41,7 @@ double InkOf(QWidget* w, const QString& caption) {
 }
 
 TEST(BoldCaptions, CarryAboutTwiceTheInkOfRegularOnesAtThisScale) {
-    ui::Form1Window window;
+    qtwidgets::Form1Window window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     int checked = 0;

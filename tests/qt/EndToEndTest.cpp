@@ -6,18 +6,22 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "RealWindowTest.h"
@@ -243,8 +247,8 @@ TEST(EndToEndDemo, TheBuiltInDeviceLoadsAndItsPositionMoves) {
     MessageWatch messages;
     app::CommandLine line;
     line.demo = true;
-    app::Application application(line);
-    ui::Form1Window& window = application.Window();
+    qtwidgets::Application application(line);
+    qtwidgets::Form1Window& window = application.Window();
     application.Start();
 
     QTest::mouseClick(qobject_cast<QPushButton*>(window.QtWidget(Command1)), Qt::LeftButton);
@@ -257,6 +261,61 @@ TEST(EndToEndDemo, TheBuiltInDeviceLoadsAndItsPositionMoves) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.Text(Text10) != first; }, kReactionDeadlineMs))
         << "Text10 stays at " << first;
     EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
+}
+
+// The live position is asked for every 200 ms, measured on the wire: the simulated device stamps
+// each request it hears. The median gap is taken, since the one version read after the load
+// takes a tick of its own.
+TEST(EndToEndPolling, TheLivePositionIsAskedForEvery200Ms) {
+    std::mutex mutex;
+    std::vector<double> heard;  // seconds on the device's clock
+    posix::PtyServer device;
+    device.SetLog([&](std::string_view line) {
+        // The position request: registers 21 and 22.
+        if (line.find(" rx 00 03 00 15 00 02 ") != std::string_view::npos) {
+            const std::lock_guard lock(mutex);
+            heard.push_back(std::stod(std::string(line.substr(0, line.find(' ')))));
+        }
+    });
+    device.Start();
+    MessageWatch messages;
+    app::CommandLine line;
+    line.port = device.Path();
+    qtwidgets::Application application(line);
+    application.Start();
+    QTest::mouseClick(qobject_cast<QPushButton*>(application.Window().QtWidget(Command1)),
+                      Qt::LeftButton);
+
+    // The event loop runs as in the program, blocked in the system until the next event:
+    // QTest::qWaitFor would sleep between its rounds and hold the ticks up.
+    constexpr std::size_t kRequests = 12;
+    const auto enough = [&] {
+        const std::lock_guard lock(mutex);
+        return heard.size() >= kRequests;
+    };
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (enough()) {
+            loop.quit();
+        }
+    });
+    check.start(100);
+    QTimer::singleShot(kLoadDeadlineMs + 200 * static_cast<int>(kRequests), &loop,
+                       &QEventLoop::quit);
+    loop.exec();
+    ASSERT_TRUE(enough()) << "messages: " << messages.Texts();
+    std::vector<double> gapsMs;
+    {
+        const std::lock_guard lock(mutex);
+        for (std::size_t i = 1; i < kRequests; ++i) {
+            gapsMs.push_back((heard[i] - heard[i - 1]) * 1000);
+        }
+    }
+    std::nth_element(gapsMs.begin(), gapsMs.begin() + gapsMs.size() / 2, gapsMs.end());
+    const double median = gapsMs[gapsMs.size() / 2];
+    RecordProperty("median_gap_us", static_cast<int>(median * 1000));
+    EXPECT_NEAR(median, 200.0, 5.0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "qt/Form1Window.h"
+#include "qtwidgets/Form1Window.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 namespace {
 
 using enum ui::Widget;
-using ui::Form1Window;
+using qtwidgets::Form1Window;
 using ui::Widget;
 using ui::WidgetKind;
 

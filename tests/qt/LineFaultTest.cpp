@@ -153,7 +153,7 @@ TEST_F(LineFaults, HalvesOfASplitReplyStayApartWhileTheLoadFailureMessageIsUp) {
     application_.reset();
     app::CommandLine line;
     line.port = device_.Path();
-    application_ = std::make_unique<app::Application>(line, &trace);
+    application_ = std::make_unique<qtwidgets::Application>(line, &trace);
     application_->Start();
     device_.SetFaults(sim::Faults{.split = true, .splitGapUs = 60'000});
     messages_.HoldEachFor(600);

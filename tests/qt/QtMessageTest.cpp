@@ -1,4 +1,4 @@
-#include "qt/QtMessage.h"
+#include "qtwidgets/QtMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +17,18 @@ namespace {
 TEST(QtMessage, ShowsTheTextWithOneOkButtonUnderTheApplicationsName) {
     QWidget owner;
     owner.show();
-    app::QtMessage message(&owner);
+    qtwidgets::QtMessage message(&owner);
 
     // Timers keep ticking while the message is up; the box is inspected and dismissed from a
     // tick, once the 20 ms timer has ticked a few times behind it.
     int ticks = 0;
-    app::QtTimer timer(20, [&] { ++ticks; });
+    qt::QtTimer timer(20, [&] { ++ticks; });
     timer.Start();
 
     QString title, text;
     std::vector<QMessageBox::StandardButton> buttons;
     bool modal = false;
-    app::QtTimer inspect(150, [&] {
+    qt::QtTimer inspect(150, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
             return;
@@ -62,7 +62,7 @@ TEST(QtMessage, ShowsTheTextWithOneOkButtonUnderTheApplicationsName) {
 TEST(QtMessage, TakesWaitingNotificationsBeforeTheBoxComesUp) {
     QWidget owner;
     owner.show();
-    app::QtMessage message(&owner);
+    qtwidgets::QtMessage message(&owner);
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_EQ(::write(fds[1], "x", 1), 1);
@@ -75,7 +75,7 @@ TEST(QtMessage, TakesWaitingNotificationsBeforeTheBoxComesUp) {
         delivered = true;
         boxWasUp = QApplication::activeModalWidget() != nullptr;
     });
-    app::QtTimer dismiss(50, [] {
+    qt::QtTimer dismiss(50, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             box->button(QMessageBox::Ok)->click();
         }

@@ -102,7 +102,7 @@ Bytes AllByteValues() {
 
 TEST(QtSerialControl, AllByteValuesPassUnchangedBothWays) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     RecordingListener listener(serial);
     serial.SelectPort(pty.Path());
     ASSERT_EQ(serial.Open(), SerialError::None);
@@ -127,7 +127,7 @@ TEST(QtSerialControl, AllByteValuesPassUnchangedBothWays) {
 // request waits behind it instead of overtaking it.
 TEST(QtSerialControl, WhatTheLineCannotTakeAtOnceArrivesLaterInOrder) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     serial.SelectPort(pty.Path());
     ASSERT_EQ(serial.Open(), SerialError::None);
 
@@ -158,7 +158,7 @@ TEST(QtSerialControl, WhatTheLineCannotTakeAtOnceArrivesLaterInOrder) {
 
 TEST(QtSerialControl, OpensRawAt115200EightNoneOneWithoutFlowControl) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     serial.SelectPort(pty.Path());
     serial.SetLineSettings(rtu::kLineSettings);
     ASSERT_EQ(serial.Open(), SerialError::None);
@@ -176,7 +176,7 @@ TEST(QtSerialControl, OpensRawAt115200EightNoneOneWithoutFlowControl) {
 
 TEST(QtSerialControl, OneWaitingByteRaisesTheNotification) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     RecordingListener listener(serial);
     serial.SelectPort(pty.Path());
     ASSERT_EQ(serial.Open(), SerialError::None);
@@ -188,7 +188,7 @@ TEST(QtSerialControl, OneWaitingByteRaisesTheNotification) {
 
 TEST(QtSerialControl, DiscardInputDropsTheWaitingBytes) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     serial.SelectPort(pty.Path());
     ASSERT_EQ(serial.Open(), SerialError::None);
 
@@ -203,7 +203,7 @@ TEST(QtSerialControl, DiscardInputDropsTheWaitingBytes) {
 TEST(QtSerialControl, OpeningAPortThatDoesNotExistFailsWithNotFound) {
     for (const char* name : {"/dev/no-such-port-4711", "ttyNoSuchPort4711"}) {
         SCOPED_TRACE(name);
-        rtu::QtSerialControl serial;
+        qt::QtSerialControl serial;
         serial.SelectPort(name);
         EXPECT_EQ(serial.Open(), SerialError::NotFound);
         EXPECT_FALSE(serial.IsOpen());
@@ -214,8 +214,8 @@ TEST(QtSerialControl, OpeningAPortThatDoesNotExistFailsWithNotFound) {
 
 TEST(QtSerialControl, APortHeldByAnotherControlIsBusyUntilReleased) {
     PtyPair pty;
-    rtu::QtSerialControl holder;
-    rtu::QtSerialControl other;
+    qt::QtSerialControl holder;
+    qt::QtSerialControl other;
     holder.SelectPort(pty.Path());
     other.SelectPort(pty.Path());
     ASSERT_EQ(holder.Open(), SerialError::None);
@@ -230,7 +230,7 @@ TEST(QtSerialControl, APortHeldByAnotherControlIsBusyUntilReleased) {
 // QSerialPort repeats the error of a hung-up port in a busy loop, hundreds of thousands of times
 // a second, for as long as the port stays open.
 TEST(QtSerialControl, AHangUpIsReportedOncePerOpen) {
-    rtu::QtSerialControl serial;
+    qt::QtSerialControl serial;
     RecordingListener listener(serial);
 
     PtyPair first;
@@ -254,22 +254,20 @@ TEST(QtSerialControl, AHangUpIsReportedOncePerOpen) {
     EXPECT_FALSE(serial.IsOpen());
 }
 
-// A short name stands for its device path: it opens the port, and the details name the path, the
-// description and the device file's group, taken from the file itself.
-TEST(QtSerialControl, AShortNameOpensItsPathAndDescribesIt) {
+// A device path opens its port, and the details name the path and the device file's group, taken
+// from the file itself.
+TEST(QtSerialControl, ADevicePathOpensItsPortAndDescribesIt) {
     PtyPair pty;
-    rtu::QtSerialControl serial;
-    ASSERT_TRUE(serial.AddAlias("SIM1", pty.Path(), "demo device"));
-    serial.SelectPort("sim1");
+    qt::QtSerialControl serial;
+    serial.SelectPort(pty.Path());
     EXPECT_EQ(serial.SelectedPath(), pty.Path());
     ASSERT_EQ(serial.Open(), SerialError::None);
     const Bytes frame{0x00, 0x03, 0x00, 0x00};
     ASSERT_TRUE(serial.Write(frame));
     EXPECT_TRUE(QTest::qWaitFor([&] { return pty.Received() == frame; }, 2000));
 
-    const rtu::PortDetails details = serial.DetailsOf("SIM1");
+    const rtu::PortDetails details = serial.DetailsOf(pty.Path());
     EXPECT_EQ(details.path, pty.Path());
-    EXPECT_EQ(details.description, "demo device");
     struct stat info {};
     ASSERT_EQ(::stat(pty.Path().c_str(), &info), 0);
     const struct group* owner = ::getgrgid(info.st_gid);
@@ -285,8 +283,8 @@ TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         system.push_back(info.portName().toStdString());
     }
-    std::promise<rtu::QtSerialControl::Listing> startListing;
-    rtu::QtSerialControl serial;
+    std::promise<qt::QtSerialControl::Listing> startListing;
+    qt::QtSerialControl serial;
     serial.TakeFirstListing(startListing.get_future());
     startListing.set_value({});
 
@@ -298,16 +296,16 @@ TEST(QtSerialControl, TheListingGivenAtStartServesTheFirstProbeOnly) {
 // The tries made with the start-up listing answer the port list's first probe of each port, as
 // the port was then; a later probe opens the port itself.
 TEST(QtSerialControl, TheStartUpTriesAnswerTheFirstProbeOfEachPortOnly) {
-    rtu::QtSerialControl::Listing tried = rtu::QtPortCatalogue::ListAndTryPorts();
+    qt::QtSerialControl::Listing tried = qt::QtPortCatalogue::ListAndTryPorts();
     ASSERT_EQ(tried.tries.size(), static_cast<std::size_t>(tried.ports.size()));
     if (tried.ports.isEmpty()) {
         GTEST_SKIP() << "this machine lists no serial ports";
     }
     // What this machine really answers, then a start-up listing that says otherwise.
-    rtu::QtSerialControl::Listing refused = tried;
+    qt::QtSerialControl::Listing refused = tried;
     std::fill(refused.tries.begin(), refused.tries.end(), SerialError::PermissionDenied);
-    std::promise<rtu::QtSerialControl::Listing> startListing;
-    rtu::QtSerialControl serial;
+    std::promise<qt::QtSerialControl::Listing> startListing;
+    qt::QtSerialControl serial;
     serial.TakeFirstListing(startListing.get_future());
     startListing.set_value(refused);
 

@@ -24,7 +24,7 @@ using contract::TickLog;
 
 // The timerfd timer as the program runs it: waking ahead of its deadlines and keeping the order
 // of the wire's events.
-class PunctualTimer : public app::TimerFdTimer {
+class PunctualTimer : public qt::TimerFdTimer {
 public:
     explicit PunctualTimer(int intervalMs, std::function<void()> onTick = {})
         : TimerFdTimer(intervalMs, std::move(onTick)) {
@@ -32,7 +32,7 @@ public:
     }
 
 private:
-    app::WireEvents events_;
+    qt::WireEvents events_;
 };
 
 // The window timers on Qt's event loop: QTimer's and the timerfd one.
@@ -45,13 +45,13 @@ struct OnQtLoop {
     }
 };
 using Adapters =
-    ::testing::Types<OnQtLoop<app::QtTimer>, OnQtLoop<app::TimerFdTimer>, OnQtLoop<PunctualTimer>>;
+    ::testing::Types<OnQtLoop<qt::QtTimer>, OnQtLoop<qt::TimerFdTimer>, OnQtLoop<PunctualTimer>>;
 
 TEST(TimerFdTimer, ALateWakeUpGivesOneTickAndTheNextStaysOnTheGrid) {
     // The first handler holds the thread for more than three intervals: the expiries that piled
     // up meanwhile give one tick, and the tick after it is due on the grid of the start.
     TickLog log;
-    app::TimerFdTimer timer(40, [&] {
+    qt::TimerFdTimer timer(40, [&] {
         log.Tick();
         if (log.at.size() == 1) {
             std::this_thread::sleep_for(std::chrono::milliseconds(130));
@@ -73,10 +73,10 @@ TEST(TimerFdTimer, AnEventThatNeverStopsComingDoesNotHoldTheTicksOff) {
     std::array<int, 2> pipe{};
     ASSERT_EQ(::pipe(pipe.data()), 0);
     ASSERT_EQ(::write(pipe[1], "x", 1), 1);
-    app::WireEvents events;
+    qt::WireEvents events;
     events.Add([fd = pipe[0]] { return fd; });
     TickLog log;
-    app::TimerFdTimer timer(20, [&] { log.Tick(); });
+    qt::TimerFdTimer timer(20, [&] { log.Tick(); });
     timer.KeepOrderWith(events);
     timer.Start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return log.at.size() >= 8; }, 3000));
@@ -101,9 +101,9 @@ TEST(TimerFdTimer, BytesThatComeWhileItWaitsOutItsLeadAreTakenBeforeTheTick) {
         (void)::read(bytes, &count, sizeof count);
         order.emplace_back("bytes");
     });
-    app::WireEvents events;
+    qt::WireEvents events;
     events.Add([bytes] { return bytes; });
-    app::TimerFdTimer timer(20, [&] { order.emplace_back("tick"); });
+    qt::TimerFdTimer timer(20, [&] { order.emplace_back("tick"); });
     timer.KeepOrderWith(events);
 
     timespec start{};
@@ -152,7 +152,7 @@ TEST(WireEvents, TheOwnEventWinsOnlyWhenNoOtherCameFirst) {
         if (c.otherReady) {
             ASSERT_EQ(::write(port[1], "x", 1), 1);
         }
-        app::WireEvents events;
+        qt::WireEvents events;
         events.Add([&] { return c.portOpen ? port[0] : -1; });
         events.Add([&] { return own[0]; });  // the timer itself is one of the sources
         EXPECT_EQ(events.WaitFor(own[0], std::chrono::milliseconds(20)), c.ownFirst) << c.what;

@@ -16,7 +16,7 @@
 
 #include "MessageWatch.h"
 #include "posix/PtyServer.h"
-#include "qt/Application.h"
+#include "qtwidgets/Application.h"
 
 // A device that answers at once is loaded about 0.7 s after the open; a busy machine gets more.
 inline constexpr int kLoadDeadlineMs = 5000;
@@ -29,7 +29,7 @@ protected:
         device_.Start();
         app::CommandLine line;
         line.port = device_.Path();
-        application_ = std::make_unique<app::Application>(line);
+        application_ = std::make_unique<qtwidgets::Application>(line);
         application_->Start();
         ASSERT_EQ(Window().Text(ui::Widget::Combo1), device_.Path());
     }
@@ -40,7 +40,7 @@ protected:
         device_.Stop();
     }
 
-    ui::Form1Window& Window() { return application_->Window(); }
+    qtwidgets::Form1Window& Window() { return application_->Window(); }
 
     // A left click on the button, as the operator gives it: a disabled button ignores it.
     void Click(ui::Widget button) {
@@ -91,7 +91,7 @@ protected:
         EXPECT_EQ(application_->Logic().PollState(), 0);
     }
 
-    sim::PtyServer device_;
+    posix::PtyServer device_;
     MessageWatch messages_;
-    std::unique_ptr<app::Application> application_;
+    std::unique_ptr<qtwidgets::Application> application_;
 };

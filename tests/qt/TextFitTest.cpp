@@ -16,7 +16,7 @@
 #include <QStyleOptionFrame>
 #include <QTest>
 
-#include "qt/Form1Window.h"
+#include "qtwidgets/Form1Window.h"
 #include "ui/Placement.h"
 
 namespace {
@@ -85,7 +85,7 @@ std::vector<std::string> TextsOf(Widget w) {
 }
 
 TEST(TextFit, EveryTextShowsInFullInItsWidget) {
-    ui::Form1Window window;
+    qtwidgets::Form1Window window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     for (const ui::Placement& p : ui::AllPlacements()) {

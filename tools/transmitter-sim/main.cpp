@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "ProgramVersion.h"
 #include "posix/PtyServer.h"
+#include "product/Version.h"
 #include "sim/Replay.h"
 
 namespace {
@@ -144,8 +144,8 @@ Settings ParseArguments(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             std::exit(0);
         } else if (option.name == "--version") {
-            std::printf("transmitter-sim %.*s\n", static_cast<int>(kProgramVersion.size()),
-                        kProgramVersion.data());
+            std::printf("transmitter-sim %.*s\n", static_cast<int>(product::kVersion.size()),
+                        product::kVersion.data());
             std::exit(0);
         } else if (option.name == "--speed") {
             const auto speed = ParseNumber(required(), 0, 100'000'000);
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    sim::PtyServer server;
+    posix::PtyServer server;
     if (!settings.replay.empty()) {
         server.SetPeer(LoadReplay(settings.replay));
     }

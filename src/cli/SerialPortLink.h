@@ -1,0 +1,79 @@
+#pragma once
+
+#include <string>
+
+#include "cli/Exchange.h"
+#include "cli/PortRuns.h"
+#include "link/SerialControl.h"
+#include "link/TraceLine.h"
+#include "link/TraceWriter.h"
+#include "product/Timings.h"
+
+namespace cli {
+
+// One port's link on any platform: the platform's serial control, 50 ms timer and wait, on the
+// thread that made them. Closing it closes the port and ends its trace.
+template <class Serial, class Timer, class PlatformWait>
+class SerialPortLink : public PortLink {
+public:
+    SerialPortLink(const LinkSettings& settings, rtu::TraceWriter* trace)
+        : timer1_(product::kReplySilenceMs),
+          exchange_(serial_, timer1_, wait_, settings, trace),
+          trace_(trace) {
+        timer1_.OnTick([this] { exchange_.Timer1_Timer(); });
+    }
+    ~SerialPortLink() override {
+        serial_.SetListener(nullptr);
+        if (!serial_.IsOpen()) {
+            return;
+        }
+        if (trace_ != nullptr && exchange_.PortError() != rtu::SerialError::None) {
+            trace_->Error(rtu::ErrorWords(exchange_.PortError()));
+        }
+        serial_.Close();
+        if (trace_ != nullptr) {
+            trace_->Close();
+        }
+    }
+    SerialPortLink(const SerialPortLink&) = delete;
+    SerialPortLink& operator=(const SerialPortLink&) = delete;
+
+    // Opens the port `name`; when it will not open, `describe(serial, name, error)` says why in
+    // the window's own words.
+    template <class Describe>
+    rtu::SerialError Open(const std::string& name, std::string& failure, Describe describe) {
+        serial_.SelectPort(name);
+        serial_.SetLineSettings(rtu::kLineSettings);
+        if (const rtu::SerialError opened = serial_.Open(); opened != rtu::SerialError::None) {
+            if (trace_ != nullptr) {
+                trace_->Error(rtu::ErrorWords(opened));
+            }
+            failure = describe(serial_, name, opened);
+            return opened;
+        }
+        if (trace_ != nullptr) {
+            // The device path where the control resolves the name to one.
+            if constexpr (requires { serial_.SelectedPath(); }) {
+                trace_->Open(serial_.SelectedPath());
+            } else {
+                trace_->Open(name);
+            }
+        }
+        serial_.SetListener(&exchange_);
+        return rtu::SerialError::None;
+    }
+
+    Exchange& Link() override { return exchange_; }
+    PlatformWait& Waiting() { return wait_; }
+
+private:
+    // First: on Qt, the wait's event loop brings the event dispatcher that the port's notifier
+    // and the timer need.
+    PlatformWait wait_;
+    Serial serial_;
+    Timer timer1_;
+    Exchange exchange_;
+    rtu::TraceWriter* trace_;
+};
+
+}  // namespace cli

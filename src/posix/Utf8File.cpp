@@ -1,0 +1,10 @@
+#include "seams/Utf8File.h"
+
+namespace seams {
+
+// POSIX file names are bytes: UTF-8 passes through as it is.
+std::FILE* OpenUtf8Path(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+}  // namespace seams
