@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "cli/Exchange.h"
@@ -75,5 +76,19 @@ private:
     Exchange exchange_;
     rtu::TraceWriter* trace_;
 };
+
+// Opens `port` on a new link of type Link (a SerialPortLink); the opening holds the link when the
+// port opened, else why not in the window's own words (see SerialPortLink::Open).
+template <class Link, class Describe>
+Opening OpenLink(const std::string& port, const LinkSettings& settings, rtu::TraceWriter* trace,
+                 Describe describe) {
+    Opening opening;
+    auto link = std::make_unique<Link>(settings, trace);
+    opening.error = link->Open(port, opening.message, describe);
+    if (opening.error == rtu::SerialError::None) {
+        opening.link = std::move(link);
+    }
+    return opening;
+}
 
 }  // namespace cli

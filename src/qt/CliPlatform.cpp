@@ -61,13 +61,7 @@ std::string CliPlatform::AdapterOf(const std::string& port) const {
 
 cli::Opening CliPlatform::OpenPort(const std::string& port, const cli::LinkSettings& settings,
                                    rtu::TraceWriter* trace) {
-    cli::Opening opening;
-    auto link = std::make_unique<QtPortLink>(settings, trace);
-    opening.error = link->Open(port, opening.message, OpenFailure);
-    if (opening.error == rtu::SerialError::None) {
-        opening.link = std::move(link);
-    }
-    return opening;
+    return cli::OpenLink<QtPortLink>(port, settings, trace, OpenFailure);
 }
 
 cli::Wait& CliPlatform::InterruptibleWait(cli::PortLink& link) {

@@ -1,20 +1,19 @@
 #pragma once
 
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
 
 #include "cli/Wait.h"
+#include "qt/TerminationSignals.h"
 
 namespace qt {
 
 // Waits in a QEventLoop, so that QSerialPort's notifications and the 50 ms timer are delivered
-// while the tool waits. Optionally ends the wait on SIGINT and SIGTERM.
+// while the tool waits. Optionally ends the wait on the termination signals.
 class QtWait : public cli::Wait {
 public:
     QtWait();
-    ~QtWait() override;
     QtWait(const QtWait&) = delete;
     QtWait& operator=(const QtWait&) = delete;
 
@@ -22,8 +21,8 @@ public:
     void Stop() override;
     bool Interrupted() const override { return interrupted_; }
 
-    // From now on SIGINT and SIGTERM end the wait and mark the tool as interrupted instead of
-    // killing it, so that it closes the port and finishes its output. Unix only.
+    // From now on SIGINT, SIGTERM and SIGHUP end the wait and mark the tool as interrupted
+    // instead of killing it, so that it closes the port and finishes its output.
     void StopOnSignals();
 
 private:
@@ -31,7 +30,7 @@ private:
     QTimer deadline_;
     bool stopped_ = false;
     bool interrupted_ = false;
-    std::unique_ptr<QSocketNotifier> signalNotifier_;
+    std::unique_ptr<TerminationSignals> signals_;
 };
 
 }  // namespace qt

@@ -1,15 +1,13 @@
+#include "seams/Utf8File.h"
+
 #include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <string>
 
-#include "seams/Utf8File.h"
-
-namespace seams {
-
 // Windows' C runtime reads a narrow path in the ANSI code page; its wide fopen takes the UTF-16
 // that std::filesystem makes of UTF-8.
-std::FILE* OpenUtf8Path(const std::string& path, const char* mode) {
+std::FILE* seams::OpenUtf8Path(const std::string& path, const char* mode) {
     std::filesystem::path native;
     try {
         native = std::filesystem::path(std::u8string(path.begin(), path.end()));
@@ -21,5 +19,3 @@ std::FILE* OpenUtf8Path(const std::string& path, const char* mode) {
     const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
     return _wfopen(native.c_str(), wideMode.c_str());
 }
-
-}  // namespace seams

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "MessageWatch.h"
-#include "qt/QuitOnSignals.h"
+#include "qt/TerminationSignals.h"
 
 namespace {
 
@@ -138,7 +138,7 @@ TEST(Application, ASignalLeavesTheEventLoopAndThePortIsClosedInOrder) {
 
         QEventLoop loop;
         int received = 0;
-        const qt::QuitOnSignals quit([&](int number) {
+        const qt::TerminationSignals quit([&](int number) {
             received = number;
             loop.quit();
         });

@@ -11,7 +11,7 @@
 
 #include "app/StartUp.h"
 #include "product/Version.h"
-#include "qt/QuitOnSignals.h"
+#include "qt/TerminationSignals.h"
 #include "qtwidgets/Application.h"
 #include "qtwidgets/QtEventLoop.h"
 #include "qtwidgets/ReadAhead.h"
@@ -78,9 +78,9 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(application->Window().windowIcon());
     application->Start();
     // The end of the session closes the port as closing the window does.
-    std::unique_ptr<qt::QuitOnSignals> quitOnSignals;
+    std::unique_ptr<qt::TerminationSignals> endInOrder;
     try {
-        quitOnSignals = std::make_unique<qt::QuitOnSignals>();
+        endInOrder = std::make_unique<qt::TerminationSignals>();
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "transmitter-config: signals end the program at once: %s\n", e.what());
     }

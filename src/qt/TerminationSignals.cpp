@@ -1,4 +1,4 @@
-#include "qt/QuitOnSignals.h"
+#include "qt/TerminationSignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,11 +26,12 @@ void WriteToPipe(int signal) {
 
 }  // namespace
 
-void QuitOnSignals::QuitTheEventLoop(int /*signal*/) {
+void TerminationSignals::QuitTheEventLoop(int /*signal*/) {
     QCoreApplication::quit();
 }
 
-QuitOnSignals::QuitOnSignals(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
+    : onSignal_(std::move(onSignal)) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::system_error(errno, std::generic_category(), "pipe2");
@@ -56,7 +57,7 @@ QuitOnSignals::QuitOnSignals(std::function<void(int)> onSignal) : onSignal_(std:
     }
 }
 
-QuitOnSignals::~QuitOnSignals() {
+TerminationSignals::~TerminationSignals() {
     for (const int signal : kSignals) {
         std::signal(signal, SIG_DFL);
     }
