@@ -3,86 +3,35 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "cli/JsonInput.h"
 #include "device/Identity.h"
-#include "device/RegisterMap.h"
 
 namespace cli {
 namespace {
 
-// The length of the well-formed UTF-8 sequence at the front of `text`, or 0 (RFC 3629: no
-// overlong forms, no surrogates, nothing past U+10FFFF).
-std::size_t Utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
+using Json = nlohmann::ordered_json;  // keys in the order they are put in
+
+// Texts stay UTF-8, not \u escapes. A port's path may hold any bytes: each sequence that is no
+// UTF-8 becomes U+FFFD, where the strict handler would throw and lose the device's reading.
+std::string Dumped(const Json& value, int indent = -1) {
+    return value.dump(indent, ' ', false, Json::error_handler_t::replace);
 }
 
-// A JSON string. A byte that is no part of UTF-8 (a port's path may hold any) becomes U+FFFD,
-// so that the output stays JSON.
-void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    while (!text.empty()) {
-        const char c = text.front();
-        const std::size_t length = Utf8Length(text);
-        if (length == 0) {
-            out += "\\ufffd";
-            text.remove_prefix(1);
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[(c >> 4) & 0xF];
-            out += kHex[c & 0xF];
-        } else {
-            out.append(text.substr(0, length));
-        }
-        text.remove_prefix(length);
+// The object on one line, its members separated by ", " and each key by ": ".
+std::string OneLine(const Json& object) {
+    std::string line;
+    for (const auto& [key, value] : object.items()) {
+        line += (line.empty() ? "{" : ", ") + Dumped(key) + ": " + Dumped(value);
     }
-    out += '"';
+    return line + "}\n";
 }
 
-void AppendMember(std::string& out, std::string_view name, bool& first, bool oneLine) {
-    if (oneLine) {
-        out += first ? "{" : ", ";
-    } else {
-        out += first ? "{\n  " : ",\n  ";
-    }
-    first = false;
-    AppendString(out, name);
-    out += ": ";
+template <typename T>
+Json OrNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json();
 }
 
 // Six significant digits as %g gives them, except that a value exactly halfway between two
@@ -102,22 +51,10 @@ std::string ShortText(double number) {
     return text.data();
 }
 
-template <typename T>
-void AppendNumber(std::string& out, const std::optional<T>& value) {
-    out += value ? std::string(device::DecimalText(*value).View()) : "null";
-}
-
 }  // namespace
 
 std::string FailedReadingJson(std::string_view port, std::string_view error) {
-    std::string out;
-    bool first = true;
-    AppendMember(out, "Port", first, true);
-    AppendString(out, port);
-    AppendMember(out, "Error", first, true);
-    AppendString(out, error);
-    out += "}\n";
-    return out;
+    return OneLine({{"Port", port}, {"Error", error}});
 }
 
 std::string ValueText(const ConfigKey& key, std::int32_t value) {
@@ -131,35 +68,25 @@ std::string ValueText(const ConfigKey& key, std::int32_t value) {
 }
 
 std::string ReadingJson(const DeviceReading& reading, std::optional<std::string_view> port) {
-    std::string out;
-    bool first = true;
-    const bool oneLine = port.has_value();
+    Json object = Json::object();
     if (port) {
-        AppendMember(out, "Port", first, oneLine);
-        AppendString(out, *port);
+        object["Port"] = *port;
     }
     for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
         const ConfigKey& key = kConfigKeys[i];
         const auto& value = reading.config[i];
-        AppendMember(out, key.name, first, oneLine);
+        Json& member = object[std::string(key.name)];
         if (key.kind == KeyKind::List && value) {
-            AppendString(out, ui::DefaultsOf(key.field).items[static_cast<std::size_t>(*value)]);
+            member = ui::DefaultsOf(key.field).items[static_cast<std::size_t>(*value)];
         } else {
-            AppendNumber(out, value);
+            member = OrNull(value);
         }
     }
-    AppendMember(out, "CurrentPosition", first, oneLine);
-    AppendNumber(out, reading.position);
-    AppendMember(out, "Status", first, oneLine);
-    AppendString(out, reading.status);
-    AppendMember(out, "FirmwareVersion", first, oneLine);
-    if (reading.version) {
-        AppendString(out, device::VersionText(*reading.version).View());
-    } else {
-        out += "null";
-    }
-    out += oneLine ? "}\n" : "\n}\n";
-    return out;
+    object["CurrentPosition"] = OrNull(reading.position);
+    object["Status"] = reading.status;
+    object["FirmwareVersion"] =
+        reading.version ? Json(device::VersionText(*reading.version).View()) : Json();
+    return port ? OneLine(object) : Dumped(object, 2) + "\n";
 }
 
 std::optional<Refusal> ApplyConfigJson(std::string_view json, ConfigValues& values,

@@ -19,10 +19,10 @@ struct JsonValue {
 // The members of an object by key, in byte order.
 using JsonMembers = std::map<std::string, JsonValue>;
 
-// Reads text that must hold one JSON object into `members`. Otherwise returns why: "not a JSON
-// object", "not JSON: WHAT at byte N" in the words and byte offsets save has always printed
-// (see JsonInput.cpp), so that scripts matching them go on working, "not UTF-8: ..." for UTF-16
-// text, or, for a top-level key given twice, which one.
+// Reads text that must hold one JSON object into `members`. Otherwise returns why: for text that
+// is not JSON, "line L, column C: " (from 1, the column in bytes) and the parser's own reason;
+// "not a JSON object"; "not UTF-8: ..." for UTF-16 text; or, for a top-level key given twice,
+// which one.
 std::optional<std::string> ReadJsonObject(std::string_view text, JsonMembers& members);
 
 }  // namespace cli
