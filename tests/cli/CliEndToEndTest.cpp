@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "posix/PtyServer.h"
+#include "posix/LineServer.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ public:
     }
     ~Device() { server_.Stop(); }
 
-    posix::PtyServer& Server() { return server_; }
+    posix::LineServer& Server() { return server_; }
     QString Path() const { return QString::fromStdString(server_.Path()); }
     std::vector<std::string> Requests() {
         const std::lock_guard lock(mutex_);
@@ -73,7 +73,7 @@ public:
     void SpoilAfterWrite() { spoilAfterWrite_ = true; }
 
 private:
-    posix::PtyServer server_;
+    posix::LineServer server_;
     std::mutex mutex_;
     std::vector<std::string> requests_;
     std::atomic<bool> spoilAfterWrite_{false};

@@ -269,7 +269,7 @@ TEST(EndToEndDemo, TheBuiltInDeviceLoadsAndItsPositionMoves) {
 TEST(EndToEndPolling, TheLivePositionIsAskedForEvery200Ms) {
     std::mutex mutex;
     std::vector<double> heard;  // seconds on the device's clock
-    posix::PtyServer device;
+    posix::LineServer device;
     device.SetLog([&](std::string_view line) {
         // The position request: registers 21 and 22.
         if (line.find(" rx 00 03 00 15 00 02 ") != std::string_view::npos) {

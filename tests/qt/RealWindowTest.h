@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "MessageWatch.h"
-#include "posix/PtyServer.h"
+#include "posix/LineServer.h"
 #include "qtwidgets/Application.h"
 
 // A device that answers at once is loaded about 0.7 s after the open; a busy machine gets more.
@@ -91,7 +91,7 @@ protected:
         EXPECT_EQ(application_->Logic().PollState(), 0);
     }
 
-    posix::PtyServer device_;
+    posix::LineServer device_;
     MessageWatch messages_;
     std::unique_ptr<qtwidgets::Application> application_;
 };

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "posix/PtyServer.h"
+#include "posix/LineServer.h"
 #include "product/Version.h"
 #include "sim/Replay.h"
 
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    posix::PtyServer server;
+    posix::LineServer server;
     if (!settings.replay.empty()) {
         server.SetPeer(LoadReplay(settings.replay));
     }

@@ -1,4 +1,4 @@
-#include "posix/PtyServer.h"
+#include "posix/LineServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -85,7 +85,7 @@ protected:
         server.Start();
         ASSERT_TRUE(server.Path().starts_with("/dev/")) << server.Path();
     }
-    posix::PtyServer server;
+    posix::LineServer server;
 };
 
 TEST_F(PtyServing, AnswersAMasterOnThePathWithLineTiming) {
@@ -122,8 +122,8 @@ TEST_F(PtyServing, KeepsServingWhenMastersComeAndGo) {
     EXPECT_EQ(second.Ask(kReadVersion, 7).first, Hex("00 03 02 01 02 05 D5"));
 }
 
-TEST(PtyServer, StopRemovesThePseudoTerminal) {
-    posix::PtyServer server;
+TEST(LineServer, StopRemovesThePseudoTerminal) {
+    posix::LineServer server;
     server.Start();
     const std::string path = server.Path();
     server.Stop();
@@ -134,10 +134,10 @@ TEST(PtyServer, StopRemovesThePseudoTerminal) {
 
 // The log is the tool's trace format, stamped on the monotonic clock the tool stamps its own
 // trace with: what the simulated device heard (rx, with its verdict) and what it sent (tx).
-TEST(PtyServer, LogsRequestsAndChunksInTheTraceFormatWithTheEcho) {
+TEST(LineServer, LogsRequestsAndChunksInTheTraceFormatWithTheEcho) {
     std::mutex mutex;
     std::vector<std::string> lines;
-    posix::PtyServer server;
+    posix::LineServer server;
     server.SetLog([&](std::string_view line) {
         const std::lock_guard lock(mutex);
         lines.emplace_back(line);

@@ -24,7 +24,7 @@ namespace posix {
 // opens Path() (e.g. /dev/pts/5) as its serial port. The faults and registers may be changed
 // from any thread while it serves. A pty carries bytes at once whatever its baud rate; the
 // LineDevice keeps the line's pace, and each chunk of a reply is written in one piece when due.
-class PtyServer {
+class LineServer {
 public:
     // One line of traffic in the tool's trace format, on the monotonic clock: each request as it
     // was gathered, with its verdict ("8412.200731 rx 00 03 00 1B 00 01 F5 DC ok"), each chunk
@@ -32,10 +32,10 @@ public:
     // Called on the serving thread.
     using LogSink = std::function<void(std::string_view line)>;
 
-    PtyServer() = default;
-    ~PtyServer();
-    PtyServer(const PtyServer&) = delete;
-    PtyServer& operator=(const PtyServer&) = delete;
+    LineServer() = default;
+    ~LineServer();
+    LineServer(const LineServer&) = delete;
+    LineServer& operator=(const LineServer&) = delete;
 
     // Call before Start.
     void SetLog(LogSink log) { log_ = std::move(log); }

@@ -1,4 +1,4 @@
-#include "posix/PtyServer.h"
+#include "posix/LineServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -52,11 +52,11 @@ void MakeRaw(int fd) {
 
 }  // namespace
 
-PtyServer::~PtyServer() {
+LineServer::~LineServer() {
     Stop();
 }
 
-void PtyServer::Start() {
+void LineServer::Start() {
     if (thread_.joinable()) {
         return;
     }
@@ -107,7 +107,7 @@ void PtyServer::Start() {
     thread_ = std::thread([this] { Serve(); });
 }
 
-void PtyServer::Stop() {
+void LineServer::Stop() {
     if (thread_.joinable()) {
         const std::uint8_t wake = 1;
         while (::write(wakePipe_[1], &wake, 1) < 0 && errno == EINTR) {
@@ -123,37 +123,37 @@ void PtyServer::Stop() {
     peer_->Reset();
 }
 
-void PtyServer::SetPeer(std::unique_ptr<sim::LinePeer> peer) {
+void LineServer::SetPeer(std::unique_ptr<sim::LinePeer> peer) {
     const std::lock_guard lock(mutex_);
     replay_ = std::move(peer);
     peer_ = replay_ ? replay_.get() : &line_;
 }
 
-void PtyServer::Update(const std::function<void(sim::Transmitter&)>& change) {
+void LineServer::Update(const std::function<void(sim::Transmitter&)>& change) {
     const std::lock_guard lock(mutex_);
     line_.Device().AdvanceTo(NowUs());
     change(line_.Device());
 }
 
-void PtyServer::SetFaults(const sim::Faults& faults) {
+void LineServer::SetFaults(const sim::Faults& faults) {
     Update([&](sim::Transmitter& device) { device.SetFaults(faults); });
 }
 
-void PtyServer::SetRegister(std::size_t index, std::uint16_t value) {
+void LineServer::SetRegister(std::size_t index, std::uint16_t value) {
     Update([&](sim::Transmitter& device) { device.SetRegister(index, value); });
 }
 
-std::uint16_t PtyServer::Register(std::size_t index) {
+std::uint16_t LineServer::Register(std::size_t index) {
     std::uint16_t value = 0;
     Update([&](sim::Transmitter& device) { value = device.Register(index); });
     return value;
 }
 
-std::size_t PtyServer::Inject(std::span<const std::uint8_t> bytes) {
+std::size_t LineServer::Inject(std::span<const std::uint8_t> bytes) {
     return WriteToMaster(bytes);
 }
 
-std::size_t PtyServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
+std::size_t LineServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
     std::size_t written = 0;
     while (masterFd_ >= 0 && written < bytes.size()) {
         const ssize_t n = ::write(masterFd_, bytes.data() + written, bytes.size() - written);
@@ -168,7 +168,7 @@ std::size_t PtyServer::WriteToMaster(std::span<const std::uint8_t> bytes) {
     return written;
 }
 
-void PtyServer::Serve() {
+void LineServer::Serve() {
     const sim::LinePeer::Writer toMaster = [this](std::span<const std::uint8_t> bytes) {
         return WriteToMaster(bytes);
     };
@@ -223,7 +223,7 @@ void PtyServer::Serve() {
     }
 }
 
-void PtyServer::FlushLog() {
+void LineServer::FlushLog() {
     std::vector<std::string> lines;
     {
         const std::lock_guard lock(mutex_);
@@ -234,7 +234,7 @@ void PtyServer::FlushLog() {
     }
 }
 
-std::int64_t PtyServer::NowUs() const {
+std::int64_t LineServer::NowUs() const {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                  epoch_)
         .count();
