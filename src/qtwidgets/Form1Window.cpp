@@ -21,12 +21,12 @@
 namespace qtwidgets {
 namespace {
 
-const QString kSongti = QStringLiteral("宋体");
-const QString kSimSun = QStringLiteral("SimSun");
-
 QString ToQt(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+const QString kSongti = ToQt(ui::kFaceName);
+const QString kSimSun = QStringLiteral("SimSun");
 
 // Whether a widget shows exactly this text already. Compares the UTF-8 text with the widget's
 // own string in place, so that an unchanged position costs no conversion and no allocation.
@@ -51,9 +51,19 @@ QFont FontOf(ui::FontVariant variant) {
     return font;
 }
 
+// Qt scales its pixels to the screen by itself.
+int Pixels(int twips) {
+    return ui::TwipsToPixels(twips, ui::kStandardDpi);
+}
+
 QRect GeometryOf(const ui::Placement& p) {
-    return {ui::TwipsToPixels(p.left), ui::TwipsToPixels(p.top), ui::TwipsToPixels(p.width),
-            ui::TwipsToPixels(p.height)};
+    return {Pixels(p.left), Pixels(p.top), Pixels(p.width), Pixels(p.height)};
+}
+
+// Across as the placement says, and centred vertically: a fallback font's line (Noto Serif CJK:
+// 41 px at 29 px) is taller than a 33 px label, and centring keeps the glyphs inside the box.
+Qt::Alignment AlignmentOf(const ui::Placement& p) {
+    return (p.align == ui::Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
 // Text set by the program is shown from its first character. QLineEdit would scroll to its end
@@ -62,11 +72,11 @@ void ShowFromStart(QLineEdit* edit) {
     edit->setCursorPosition(0);
 }
 
-// Which part of a text too long for its box a list shows. A port's name is told apart from the
-// others by its end (/dev/ttyUSB1, the serial number at the end of a /dev/serial/by-id/ link), so
-// the port chooser shows its end; the other lists show their start.
+// Which part of a text too long for its box a list shows: its end where the placement says so (a
+// port's name is told apart by its end, /dev/ttyUSB1 or the serial number at the end of a
+// /dev/serial/by-id/ link), else its start.
 void ShowTellingPart(ui::Widget widget, QLineEdit* edit) {
-    if (widget == ui::Widget::Combo1) {
+    if (ui::PlacementOf(widget).showsEnd) {
         edit->setCursorPosition(static_cast<int>(edit->text().size()));
     } else {
         ShowFromStart(edit);
@@ -183,7 +193,7 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
     setObjectName(ToQt(ui::NameOf(ui::Widget::Form1)));
     setWindowTitle(ToQt(ui::DefaultsOf(ui::Widget::Form1).text));
     setWindowIcon(AppIcon());
-    resize(ui::TwipsToPixels(ui::kClientWidthTwips), ui::TwipsToPixels(ui::kClientHeightTwips));
+    resize(Pixels(ui::kClientWidthTwips), Pixels(ui::kClientHeightTwips));
 
     listStyle_ = new NarrowDropDownButton;
     listStyle_->setParent(this);
@@ -223,10 +233,7 @@ QWidget* Form1Window::CreateWidget(ui::Widget widget) {
             label->setWordWrap(false);
             label->setFrameShape(QFrame::NoFrame);
             label->setAutoFillBackground(true);  // opaque, in the window's own colour
-            // Centred vertically: a fallback font's line (Noto Serif CJK: 41 px at 29 px) is
-            // taller than a 33 px label, and centring keeps the glyphs inside the box.
-            const bool centred = widget == ui::Widget::Label19 || widget == ui::Widget::Label20;
-            label->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+            label->setAlignment(AlignmentOf(p));
             label->setText(ToQt(d.text));
             w = label;
             break;
@@ -235,7 +242,7 @@ QWidget* Form1Window::CreateWidget(ui::Widget widget) {
             auto* edit = new QLineEdit(this);
             place(edit);
             edit->setMaxLength(std::numeric_limits<int>::max());
-            edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            edit->setAlignment(AlignmentOf(p));
             edit->setText(ToQt(d.text));
             ShowFromStart(edit);
             w = edit;

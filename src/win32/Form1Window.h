@@ -10,6 +10,8 @@
 
 #include "ui/Placement.h"
 #include "ui/Window.h"
+#include "win32/DropDownLists.h"
+#include "win32/ListToolTips.h"
 
 namespace win32 {
 
@@ -70,52 +72,27 @@ public:
     // (the item under the pointer).
     std::string ToolTipShown(ui::Widget list, bool overDropDown) const;
     // Pixels at the DPI the window was laid out for.
-    int Pixels(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
+    int Pixels(int twips) const { return ui::TwipsToPixels(twips, dpi_); }
     int Dpi() const { return dpi_; }
 
 private:
     static constexpr std::size_t kFontCount = 5;
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK DropDownProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     static ATOM RegisterClassOnce();
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(HWND control, int id, int code);
     void CreateFonts();
     HWND CreateControl(const ui::Placement& p);
-    void FitListHeight(HWND combo, int closedHeight);
-    void OnEditChange(ui::Widget list);
-    void OnDropDown(ui::Widget list);
-    void AfterDropDown(ui::Widget list);
-    void AfterCloseUp(ui::Widget list, bool cancelled);
-    void WidenDropDown(ui::Widget list);
-    void ShowTellingEnd(ui::Widget list);
-    void SetListText(ui::Widget list, const std::wstring& text);
-    void TrackHoveredItem(HWND dropDown, LPARAM point);
-    void ShowSelectedItemTip(ui::Widget list);
-    void AddToolTips(ui::Widget list);
     bool IsList(ui::Widget widget) const;
-    HWND DropDownOf(ui::Widget list) const;
-    HWND EditOf(ui::Widget list) const;
 
     HWND window_ = nullptr;
-    int dpi_ = 96;
+    int dpi_ = ui::kStandardDpi;
     std::array<HWND, ui::kWidgetCount> handles_{};
     std::array<HFONT, kFontCount> fonts_{};
     HWND focus_ = nullptr;  // the control that had the focus when the window was last active
-    HWND toolTip_ = nullptr;
-    int hoveredItem_ = -1;
-    // An opened list as its drop-down handler left it, or as typed into since: what Windows
-    // selects by itself because the text matches an item's start is undone to it, and a list
-    // closed without a pick goes back to it.
-    struct Dropped {
-        int selected = -1;
-        std::wstring text;
-    };
-    std::array<Dropped, ui::kWidgetCount> dropped_{};
-    bool restoring_ = false;
-    std::array<std::vector<std::wstring>, ui::kWidgetCount> tips_{};
-    std::array<std::function<std::string(std::string_view)>, ui::kWidgetCount> itemToolTips_{};
+    DropDownLists lists_{handles_};
+    ListToolTips toolTips_{handles_};
     std::function<void(ui::Widget)> onClick_;
     std::function<void(ui::Widget)> onDropDown_;
     std::function<void()> onClose_;

@@ -76,6 +76,20 @@ protected:
     Form1Window window;
 };
 
+// The placement's conversions scale as Windows does, at the DPIs of 100 % to 200 %.
+TEST(Form1WindowPixels, TwipsAndPointsScaleAsMulDivDoes) {
+    for (const int dpi : {96, 120, 144, 168, 192}) {
+        for (int twips = 0; twips <= ui::kClientWidthTwips; ++twips) {
+            ASSERT_EQ(ui::TwipsToPixels(twips, dpi), ::MulDiv(twips, dpi, 1440))
+                << twips << " at " << dpi;
+        }
+        for (const ui::Placement& p : ui::AllPlacements()) {
+            const ui::FontFace face = ui::FaceOf(p.font);
+            EXPECT_EQ(face.PixelSize(dpi), ::MulDiv(face.hundredthsOfPoint, dpi, 7200));
+        }
+    }
+}
+
 TEST_F(Form1WindowTest, EveryWidgetStandsAtItsPlaceWhateverTheWindowSize) {
     RECT client{};
     ::GetClientRect(window.Handle(), &client);

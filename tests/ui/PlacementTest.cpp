@@ -26,8 +26,20 @@ TEST(Placement, EveryWidgetLiesInsideTheClientArea) {
         EXPECT_LE(p.left + p.width, ui::kClientWidthTwips) << ui::NameOf(p.widget);
         EXPECT_LE(p.top + p.height, ui::kClientHeightTwips) << ui::NameOf(p.widget);
     }
-    EXPECT_EQ(ui::TwipsToPixels(ui::kClientWidthTwips), 977);
-    EXPECT_EQ(ui::TwipsToPixels(ui::kClientHeightTwips), 623);
+    EXPECT_EQ(ui::TwipsToPixels(ui::kClientWidthTwips, ui::kStandardDpi), 977);
+    EXPECT_EQ(ui::TwipsToPixels(ui::kClientHeightTwips, ui::kStandardDpi), 623);
+}
+
+// To the nearest pixel, a half away from zero, as Windows' MulDiv rounds.
+TEST(Placement, TwipsAndPointsToPixelsAtOtherDpis) {
+    struct Case {
+        int twips, dpi, pixels;
+    };
+    for (const Case c : {Case{7, 96, 0}, Case{8, 96, 1}, Case{-8, 96, -1}, Case{14655, 120, 1221},
+                         Case{14655, 144, 1466}, Case{-15, 48, -1}}) {
+        EXPECT_EQ(ui::TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    }
+    EXPECT_EQ(ui::FaceOf(ui::FontVariant::LargeBold).PixelSize(144), 44);  // 43.5 px
 }
 
 // The two columns of fields: seven rows 840 twips apart from Top 1320, the middle column's
