@@ -9,7 +9,7 @@
 # executions of each run; exits non-zero when a target crashed or broke an invariant.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-TARGETS=(window fill sim cli)
+TARGETS=(window fill sim cli telnet)
 
 if [[ "${1:-}" == "--list" ]]; then
     printf '%s\n' "${TARGETS[@]}"

@@ -1,5 +1,7 @@
 #include "link/FailureCause.h"
 
+#include "link/NetworkAddress.h"
+#include "link/NetworkPort.h"
 #include "product/Texts.h"
 
 namespace rtu {
@@ -44,12 +46,36 @@ FailureCause OpenFailureCause(SerialError error, const PortDetails& details) {
         case SerialError::NotFound:
             return {std::string(product::kPortNotFoundLine),
                     "cannot open " + Shown(details.path) + ": no such port"};
+        case SerialError::BadAddress:
+            return {std::string(product::kBadAddressLine),
+                    "cannot open " + Shown(details.path) +
+                        ": not a network address (tcp://HOST:PORT or rfc2217://HOST:PORT)"};
+        case SerialError::HostNotFound:
+            return {std::string(product::kHostNotFoundLine),
+                    "cannot open " + Shown(details.path) + ": host not found"};
+        case SerialError::ConnectionRefused:
+            return {std::string(product::kConnectionRefusedLine),
+                    "cannot open " + Shown(details.path) +
+                        ": connection refused (nothing listens there, or the server takes no "
+                        "further client)"};
+        case SerialError::NoAnswer:
+            return {std::string(product::kNoAnswerLine),
+                    "cannot open " + Shown(details.path) + ": the server did not answer within " +
+                        std::to_string(NetworkPort::kConnectTimeoutMs / 1000) + " s"};
         default:
             return {};
     }
 }
 
 FailureCause RunTimeFailureCause(SerialError error, const PortDetails& details) {
+    // A port on a serial server fails by its connection, whatever the call that found it out.
+    if (IsNetworkPortName(details.path) &&
+        (error == SerialError::ConnectionLost || error == SerialError::DeviceGone ||
+         error == SerialError::ReadFailed || error == SerialError::WriteFailed)) {
+        return {std::string(product::kConnectionLostLine),
+                "the connection to " + Shown(details.path) +
+                    " was lost (server gone or network down); the port was closed"};
+    }
     const std::string gone(product::kPortGoneLine);
     switch (error) {
         case SerialError::DeviceGone:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "link/NetworkAddress.h"
+
 namespace rtu {
 namespace {
 
@@ -45,6 +47,9 @@ std::optional<int> PortNumber(std::string_view digits) {
 }  // namespace
 
 std::optional<std::string> PortToOpen(std::string_view chooserText, PortNaming naming) {
+    if (IsNetworkPortName(Trim(chooserText))) {
+        return std::string(Trim(chooserText));
+    }
     if (naming == PortNaming::Windows) {
         // The device namespace's prefix, as in \\.\COM12, is the same port.
         if (constexpr std::string_view device = "\\\\.\\"; chooserText.starts_with(device)) {

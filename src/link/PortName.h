@@ -15,8 +15,10 @@ enum class PortNaming {
 
 // The port that the text of the port chooser names, or nothing when the text names no port.
 // Windows: the characters from the fourth on are the port number (COM12 and com5 name ports 12
-// and 5; "COM" alone or "COMx" name none), after a leading \\.\ (\\.\COM12 is COM12). Unix: the text itself, without surrounding blanks,
-// as a system name or a device path such as /dev/pts/4.
+// and 5; "COM" alone or "COMx" name none), after a leading \\.\ (\\.\COM12 is COM12). Unix:
+// the text itself, without surrounding blanks, as a system name or a device path such as
+// /dev/pts/4. Both: a port on a serial server (tcp://HOST:PORT, rfc2217://HOST:PORT, see
+// NetworkAddress) as typed, without surrounding blanks; one that is not well-formed fails to open.
 std::optional<std::string> PortToOpen(std::string_view chooserText, PortNaming naming);
 
 // Less-than that orders embedded numbers by value: ttyUSB2 before ttyUSB10.

@@ -35,6 +35,12 @@ enum class SerialError : std::uint8_t {
     WriteFailed,       // bytes could not be queued or written
     DeviceGone,        // adapter pulled, other end of a pseudo-terminal closed
     ReadFailed,
+    // Ports on an Ethernet serial server (tcp://, rfc2217://).
+    BadAddress,         // not tcp://HOST:PORT or rfc2217://HOST:PORT
+    HostNotFound,       // the name does not resolve
+    ConnectionRefused,  // nothing listens there, or the server takes no further client
+    NoAnswer,           // no answer within the connect timeout
+    ConnectionLost,     // the connection closed or failed while open
     Unknown,
 };
 

@@ -91,6 +91,16 @@ std::string_view ErrorWords(SerialError error) {
             return "device gone";
         case SerialError::ReadFailed:
             return "read failed";
+        case SerialError::BadAddress:
+            return "not a network address";
+        case SerialError::HostNotFound:
+            return "host not found";
+        case SerialError::ConnectionRefused:
+            return "connection refused";
+        case SerialError::NoAnswer:
+            return "no answer from the server";
+        case SerialError::ConnectionLost:
+            return "connection lost";
         case SerialError::Unknown:
             break;
     }

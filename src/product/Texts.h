@@ -45,8 +45,19 @@ inline constexpr std::string_view kNoPermissionLead = "没有权限打开 ";
 inline constexpr std::string_view kJoinGroupLead = "：请把当前用户加入 ";
 inline constexpr std::string_view kJoinGroupTail = " 组，然后重新登录";
 
+// The same for a port on an Ethernet serial server.
+inline constexpr std::string_view kBadAddressLine =
+    "网络地址格式不对：应为 tcp://主机:端口 或 rfc2217://主机:端口";
+inline constexpr std::string_view kHostNotFoundLine = "找不到该主机";
+inline constexpr std::string_view kConnectionRefusedLine =
+    "串口服务器拒绝连接（端口未开放，或已有其他客户端）";
+inline constexpr std::string_view kNoAnswerLine = "串口服务器 3 秒内无应答";
+inline constexpr std::string_view kConnectionLostLine = "与串口服务器的网络连接已断开";
+
 // The port chooser's tooltips.
 inline constexpr std::string_view kSerialNumberLead = "序列号 ";
 inline constexpr std::string_view kDemoPortDescription = "内置模拟变送器（演示）";
+inline constexpr std::string_view kRawServerDescription = "以太网串口服务器（TCP 透明传输）";
+inline constexpr std::string_view kRfc2217ServerDescription = "以太网串口服务器（RFC 2217）";
 
 }  // namespace product

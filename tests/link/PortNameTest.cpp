@@ -19,31 +19,33 @@ TEST_P(PortToOpen, NamesThePortOrNone) {
         << "text '" << GetParam().text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowsAndUnix, PortToOpen,
-                         testing::Values(
-                             // Windows: the number from the fourth character on.
-                             ChooserCase{"COM12", PortNaming::Windows, "COM12"},
-                             ChooserCase{"com5", PortNaming::Windows, "COM5"},
-                             ChooserCase{"COM1", PortNaming::Windows, "COM1"},
-                             ChooserCase{"XYZ7", PortNaming::Windows,
-                                         "COM7"},  // the first three are not read
-                             ChooserCase{"COM 3", PortNaming::Windows, "COM3"},
-                             ChooserCase{"COM", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"COMx", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"CO", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"COM0", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"COM-1", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"COM99999", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"COM1x", PortNaming::Windows, std::nullopt},
-                             ChooserCase{"\\\\.\\COM12", PortNaming::Windows, "COM12"},
-                             ChooserCase{"\\\\.\\COMx", PortNaming::Windows, std::nullopt},
-                             // Unix: a system name or any device path, as typed.
-                             ChooserCase{"ttyUSB0", PortNaming::Unix, "ttyUSB0"},
-                             ChooserCase{"/dev/pts/4", PortNaming::Unix, "/dev/pts/4"},
-                             ChooserCase{"  ttyACM1 ", PortNaming::Unix, "ttyACM1"},
-                             ChooserCase{"", PortNaming::Unix, std::nullopt},
-                             ChooserCase{"   ", PortNaming::Unix, std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    WindowsAndUnix, PortToOpen,
+    testing::Values(
+        // Windows: the number from the fourth character on.
+        ChooserCase{"COM12", PortNaming::Windows, "COM12"},
+        ChooserCase{"com5", PortNaming::Windows, "COM5"},
+        ChooserCase{"COM1", PortNaming::Windows, "COM1"},
+        ChooserCase{"XYZ7", PortNaming::Windows, "COM7"},  // the first three are not read
+        ChooserCase{"COM 3", PortNaming::Windows, "COM3"},
+        ChooserCase{"COM", PortNaming::Windows, std::nullopt},
+        ChooserCase{"COMx", PortNaming::Windows, std::nullopt},
+        ChooserCase{"CO", PortNaming::Windows, std::nullopt},
+        ChooserCase{"", PortNaming::Windows, std::nullopt},
+        ChooserCase{"COM0", PortNaming::Windows, std::nullopt},
+        ChooserCase{"COM-1", PortNaming::Windows, std::nullopt},
+        ChooserCase{"COM99999", PortNaming::Windows, std::nullopt},
+        ChooserCase{"COM1x", PortNaming::Windows, std::nullopt},
+        ChooserCase{"\\\\.\\COM12", PortNaming::Windows, "COM12"},
+        ChooserCase{"\\\\.\\COMx", PortNaming::Windows, std::nullopt},
+        ChooserCase{" tcp://10.0.0.5:4001 ", PortNaming::Windows, "tcp://10.0.0.5:4001"},
+        ChooserCase{"rfc2217://srv:x", PortNaming::Windows, "rfc2217://srv:x"},
+        // Unix: a system name or any device path, as typed.
+        ChooserCase{"ttyUSB0", PortNaming::Unix, "ttyUSB0"},
+        ChooserCase{"/dev/pts/4", PortNaming::Unix, "/dev/pts/4"},
+        ChooserCase{"  ttyACM1 ", PortNaming::Unix, "ttyACM1"},
+        ChooserCase{"", PortNaming::Unix, std::nullopt},
+        ChooserCase{"   ", PortNaming::Unix, std::nullopt}));
 
 TEST(NaturalOrder, NumbersCompareByValue) {
     auto names = rtu::PortCandidates(PortNaming::Unix, {"ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0",
