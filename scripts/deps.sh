@@ -9,7 +9,7 @@ PACKAGES=(
     libgtest-dev googletest
     nlohmann-json3-dev
     fonts-arphic-gbsn00lp fonts-arphic-uming fonts-noto-cjk
-    mbpoll
+    mbpoll ser2net
     xvfb xauth
     xdotool imagemagick
     help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file

@@ -22,7 +22,8 @@ for a in "$@"; do
 done
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest
-    nlohmann-json3-dev wine wine64 xvfb fonts-arphic-gbsn00lp librsvg2-bin icoutils nsis unzip)
+    nlohmann-json3-dev wine wine64 xvfb fonts-arphic-gbsn00lp librsvg2-bin icoutils nsis unzip
+    ser2net python3)
 missing=()
 for p in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -103,17 +104,23 @@ if [[ ! -x "$SIM" ]]; then
     cmake --build "${LINUX_BUILD_DIR:-$ROOT/build}" --target transmitter-sim -j "${JOBS:-2}"
 fi
 SIM_PIDS=()
-serve() {
+# serve_pty NAME OPTIONS...: a simulated transmitter on a pseudo-terminal, its path in $PTY, what
+# it prints in sim-NAME.out.
+serve_pty() {
     local out="$WINE_TMP/sim-$1.out"
     "$SIM" "${@:2}" >"$out" 2>&1 &
     SIM_PIDS+=($!)
-    local pty=""
+    PTY=""
     for _ in $(seq 50); do
-        pty="$(head -n1 "$out" 2>/dev/null || true)"
-        [[ -n "$pty" ]] && break
+        PTY="$(head -n1 "$out" 2>/dev/null || true)"
+        [[ -n "$PTY" ]] && break
         sleep 0.1
     done
-    wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$pty" /f </dev/null >/dev/null 2>&1
+}
+# serve COMn OPTIONS...: one the prefix maps to a COM port.
+serve() {
+    serve_pty "$@"
+    wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$PTY" /f </dev/null >/dev/null 2>&1
 }
 serve COM7
 serve COM8 --quit-after 1
@@ -122,6 +129,26 @@ serve COM10 --log
 serve COM9 --silent
 # transmitter-cli.exe's: one that logs what it hears.
 serve COM11 --log
+# Ethernet serial servers: ser2net in front of simulated transmitters that log what they hear, one
+# each, on free loopback ports: raw and RFC 2217 for transmitter-cli.exe, RFC 2217 for the window.
+SER2NET_CONFIG="$WINE_TMP/ser2net.yaml"
+: >"$SER2NET_CONFIG"
+SERVERS=()
+# ser2net_port NAME ACCEPTER SCHEME: TRANSMITTER_TEST_NAME is the port's address.
+ser2net_port() {
+    serve_pty "$1" --log
+    local port
+    port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+    printf 'connection: &%s\n  accepter: %s,127.0.0.1,%s\n  connector: serialdev,%s,115200n81,local\n' \
+        "$1" "$2" "$port" "$PTY" >>"$SER2NET_CONFIG"
+    export "TRANSMITTER_TEST_$1=$3://127.0.0.1:$port"
+    SERVERS+=("$1")
+}
+ser2net_port SER2NET_RAW tcp tcp
+ser2net_port SER2NET_RFC2217 "telnet(rfc2217),tcp" rfc2217
+ser2net_port SER2NET_WINDOW "telnet(rfc2217),tcp" rfc2217
+ser2net -n -d -c "$SER2NET_CONFIG" >"$WINE_TMP/ser2net.log" 2>&1 &
+SIM_PIDS+=($!)
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1
@@ -131,6 +158,9 @@ TRANSMITTER_TEST_SIM_LOG="$(winepath -w "$WINE_TMP/sim-COM10.out" 2>/dev/null)"
 export TRANSMITTER_TEST_SIM_LOG
 TRANSMITTER_TEST_CLI_SIM_LOG="$(winepath -w "$WINE_TMP/sim-COM11.out" 2>/dev/null)"
 export TRANSMITTER_TEST_CLI_SIM_LOG
+for server in "${SERVERS[@]}"; do
+    export "TRANSMITTER_TEST_${server}_LOG=$(winepath -w "$WINE_TMP/sim-$server.out" 2>/dev/null)"
+done
 
 # A test that fails runs once more: Wine itself now and then fails to start a program (seen: a
 # test ended in 10 ms with no output at all, and passed in 60 runs after). The first failure's

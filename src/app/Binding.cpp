@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/DemoPort.h"
+#include "link/NetworkAddress.h"
 #include "link/PortDetails.h"
 #include "product/Timings.h"
 
@@ -10,8 +12,7 @@ namespace app {
 using ui::Widget;
 using Use = seams::TimerFactory::Use;
 
-Binding::Demo::Demo(rtu::SerialControl& system, std::unique_ptr<seams::Timer> clock)
-    : pace(std::move(clock)), port(*pace), control(system, port) {
+Binding::Demo::Demo(std::unique_ptr<seams::Timer> clock) : pace(std::move(clock)), port(*pace) {
     pace->OnTick([this] { port.Tick(); });
     // The shaft turns a tenth of a turn a second at the factory resolution of 3600 counts a
     // turn, so that the live position moves.
@@ -20,16 +21,21 @@ Binding::Demo::Demo(rtu::SerialControl& system, std::unique_ptr<seams::Timer> cl
 
 Binding::Binding(const Toolkit& toolkit, const CommandLine& commandLine, rtu::TrafficTrace* trace)
     : trace_(trace),
-      demo_(commandLine.demo ? std::make_unique<Demo>(toolkit.systemPorts,
-                                                      toolkit.timers.MakeTimer(1, Use::Other))
+      network_(toolkit.socket),
+      demo_(commandLine.demo ? std::make_unique<Demo>(toolkit.timers.MakeTimer(1, Use::Other))
                              : nullptr),
-      serial_(demo_ ? static_cast<rtu::SerialControl&>(demo_->control) : toolkit.systemPorts),
+      serial_(toolkit.systemPorts),
       timer1_(toolkit.timers.MakeTimer(product::kReplySilenceMs, Use::Wire)),
       timer2_(toolkit.timers.MakeTimer(product::kPollPeriodMs, Use::Wire)),
       timer3_(toolkit.timers.MakeTimer(product::kLoadTimeoutMs, Use::Wire)),
       timer4_(toolkit.timers.MakeTimer(product::kTimer4IntervalMs, Use::Other)),
       form_(Outside{serial_, toolkit.window, toolkit.message, *timer1_, *timer2_, *timer3_,
                     toolkit.naming, trace}) {
+    // A name of theirs turns the port operations to them; any other goes to the system's ports.
+    if (demo_) {
+        serial_.Add(IsDemoPort, demo_->port);
+    }
+    serial_.Add(rtu::IsNetworkPortName, network_);
     timer1_->OnTick([this] { form_.Timer1_Timer(); });
     timer2_->OnTick([this] { form_.Timer2_Timer(); });
     timer3_->OnTick([this] { form_.Timer3_Timer(); });

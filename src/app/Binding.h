@@ -4,11 +4,13 @@
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
-#include "app/WithDemoPort.h"
+#include "link/NetworkPort.h"
 #include "link/PortName.h"
+#include "link/PortRouter.h"
 #include "link/SerialControl.h"
 #include "link/TrafficTrace.h"
 #include "seams/ModalMessage.h"
+#include "seams/StreamSocket.h"
 #include "seams/Timer.h"
 #include "sim/InProcessPort.h"
 #include "ui/Window.h"
@@ -20,14 +22,16 @@ struct Toolkit {
     ui::Window& window;
     seams::ModalMessage& message;
     rtu::SerialControl& systemPorts;
+    seams::StreamSocket& socket;  // for a port on an Ethernet serial server
     seams::TimerFactory& timers;
     rtu::PortNaming naming;  // the host's
 };
 
 // The window program on any toolkit: the window's logic bound to the toolkit's window, ports,
-// four timers and message box, with the built-in simulated transmitter beside the system's ports
-// as SIM1 in demo mode. Ticks and clicks go to the logic's handlers of the same names. The
-// toolkit's parts must outlive the binding.
+// four timers and message box. Beside the system's serial ports stand the ports of Ethernet
+// serial servers (typed as tcp://HOST:PORT or rfc2217://HOST:PORT) and, in demo mode, the
+// built-in simulated transmitter as SIM1. Ticks and clicks go to the logic's handlers of the same
+// names. The toolkit's parts must outlive the binding.
 class Binding {
 public:
     // `trace`, when given, hears the port's traffic; it must outlive the binding. Throws
@@ -45,15 +49,15 @@ public:
 
 private:
     struct Demo {
-        Demo(rtu::SerialControl& system, std::unique_ptr<seams::Timer> clock);
+        explicit Demo(std::unique_ptr<seams::Timer> clock);
         std::unique_ptr<seams::Timer> pace;
         sim::InProcessPort port;
-        WithDemoPort control;
     };
 
     rtu::TrafficTrace* trace_;
+    rtu::NetworkPort network_;
     std::unique_ptr<Demo> demo_;  // demo mode only
-    rtu::SerialControl& serial_;  // the system's ports, with the demo's beside them in demo mode
+    rtu::PortRouter serial_;      // the system's ports with the others beside them
     std::unique_ptr<seams::Timer> timer1_;
     std::unique_ptr<seams::Timer> timer2_;
     std::unique_ptr<seams::Timer> timer3_;

@@ -45,6 +45,8 @@ std::string_view PortErrorName(rtu::SerialError error) {
             return "the device has gone (adapter pulled or line closed)";
         case rtu::SerialError::ReadFailed:
             return "reading failed";
+        case rtu::SerialError::ConnectionLost:
+            return "the connection to the serial server was lost";
         default:
             return "unknown failure";
     }

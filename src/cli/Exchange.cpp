@@ -31,7 +31,8 @@ Outcome Exchange::Ask(std::span<const std::uint8_t> request) {
     garble_ = cli::Garble::None;
     for (int attempt = 0; attempt <= link_.retries; ++attempt) {
         waiting_ = Waiting::Reply;
-        if (rtu::SendFrame(serial_, frame, framer_) != rtu::SendResult::Sent) {
+        if (rtu::SendFrame(serial_, frame, framer_) != rtu::SendResult::Sent &&
+            portError_ == rtu::SerialError::None) {
             portError_ = rtu::SerialError::WriteFailed;
         }
         if (portError_ == rtu::SerialError::None) {

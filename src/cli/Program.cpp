@@ -14,6 +14,7 @@
 #include "cli/InputFile.h"
 #include "cli/Options.h"
 #include "cli/Report.h"
+#include "link/NetworkAddress.h"
 #include "product/Version.h"
 
 namespace cli {
@@ -110,7 +111,11 @@ int Run(const Options& options, Platform& platform, std::istream& in, std::ostre
         if (!path) {
             return Refuse(err, "\"" + port + "\" names no port");
         }
-        if (!seen.insert(platform.SamePortKey(*path)).second) {
+        const auto server = rtu::ParseNetworkAddress(*path);
+        if (rtu::IsNetworkPortName(*path) && !server) {
+            return Refuse(err, "\"" + port + "\" is not tcp://HOST:PORT or rfc2217://HOST:PORT");
+        }
+        if (!seen.insert(server ? rtu::NameOf(*server) : platform.SamePortKey(*path)).second) {
             return Refuse(err, "the port " + port + " is given twice");
         }
         jobs.push_back({port, {}});
@@ -134,7 +139,9 @@ int Run(const Options& options, Platform& platform, std::istream& in, std::ostre
             return Refuse(err, "cannot write the report file " + options.report + ": " + reason);
         }
         for (PortJob& job : jobs) {
-            job.adapter = platform.AdapterOf(*rtu::PortToOpen(job.port, platform.Naming()));
+            // A serial server's port has no adapter the system could tell of.
+            const std::string path = *rtu::PortToOpen(job.port, platform.Naming());
+            job.adapter = rtu::IsNetworkPortName(path) ? "" : platform.AdapterOf(path);
         }
     }
 

@@ -5,6 +5,7 @@
 
 #include "cli/Exchange.h"
 #include "cli/PortRuns.h"
+#include "link/FailureCause.h"
 #include "link/SerialControl.h"
 #include "link/TraceLine.h"
 #include "link/TraceWriter.h"
@@ -12,10 +13,17 @@
 
 namespace cli {
 
+// A link that waits on the platform's wait, whatever kind of port it is on.
+template <class PlatformWait>
+class LinkWithWait : public PortLink {
+public:
+    virtual PlatformWait& Waiting() = 0;
+};
+
 // One port's link on any platform: the platform's serial control, 50 ms timer and wait, on the
 // thread that made them. Closing it closes the port and ends its trace.
 template <class Serial, class Timer, class PlatformWait>
-class SerialPortLink : public PortLink {
+class SerialPortLink : public LinkWithWait<PlatformWait> {
 public:
     SerialPortLink(const LinkSettings& settings, rtu::TraceWriter* trace)
         : timer1_(product::kReplySilenceMs),
@@ -65,7 +73,7 @@ public:
     }
 
     Exchange& Link() override { return exchange_; }
-    PlatformWait& Waiting() { return wait_; }
+    PlatformWait& Waiting() override { return wait_; }
 
 private:
     // First: on Qt, the wait's event loop brings the event dispatcher that the port's notifier
@@ -76,6 +84,14 @@ private:
     Exchange exchange_;
     rtu::TraceWriter* trace_;
 };
+
+// The window's own words for a port that would not open, or its name and "cannot be opened"
+// where the cause is not known: what most controls say through SerialPortLink::Open.
+inline std::string OpenFailureText(const rtu::SerialControl& control, const std::string& port,
+                                   rtu::SerialError error) {
+    const rtu::FailureCause cause = rtu::OpenFailureCause(error, control.DetailsOf(port));
+    return cause.Known() ? cause.engineerLine : port + " cannot be opened";
+}
 
 // Opens `port` on a new link of type Link (a SerialPortLink); the opening holds the link when the
 // port opened, else why not in the window's own words (see SerialPortLink::Open).

@@ -9,8 +9,11 @@
 
 #include "cli/SerialPortLink.h"
 #include "link/FailureCause.h"
+#include "link/NetworkAddress.h"
+#include "link/NetworkPort.h"
 #include "posix/DeviceFile.h"
 #include "qt/QtSerialControl.h"
+#include "qt/QtSocket.h"
 #include "qt/QtTimer.h"
 #include "qt/QtWait.h"
 
@@ -30,6 +33,7 @@ std::string OpenFailure(const QtSerialControl& serial, const std::string& port,
 }
 
 using QtPortLink = cli::SerialPortLink<QtSerialControl, QtTimer, QtWait>;
+using QtNetworkLink = cli::SerialPortLink<rtu::NetworkPortWith<QtSocket>, QtTimer, QtWait>;
 
 }  // namespace
 
@@ -61,11 +65,14 @@ std::string CliPlatform::AdapterOf(const std::string& port) const {
 
 cli::Opening CliPlatform::OpenPort(const std::string& port, const cli::LinkSettings& settings,
                                    rtu::TraceWriter* trace) {
+    if (rtu::IsNetworkPortName(port)) {
+        return cli::OpenLink<QtNetworkLink>(port, settings, trace, cli::OpenFailureText);
+    }
     return cli::OpenLink<QtPortLink>(port, settings, trace, OpenFailure);
 }
 
 cli::Wait& CliPlatform::InterruptibleWait(cli::PortLink& link) {
-    QtWait& wait = static_cast<QtPortLink&>(link).Waiting();
+    QtWait& wait = static_cast<cli::LinkWithWait<QtWait>&>(link).Waiting();
     wait.StopOnSignals();
     return wait;
 }

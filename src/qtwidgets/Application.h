@@ -6,14 +6,16 @@
 #include "app/Binding.h"
 #include "app/CommandLine.h"
 #include "qt/QtSerialControl.h"
+#include "qt/QtSocket.h"
 #include "qt/WireEvents.h"
 #include "qtwidgets/Form1Window.h"
 #include "qtwidgets/QtMessage.h"
 
 namespace qtwidgets {
 
-// The window program on Qt: the window, Qt SerialPort's ports, timerfd timers that keep their
-// order with the port's bytes, and the message box, bound to the window's logic.
+// The window program on Qt: the window, Qt SerialPort's ports, a connection for a serial
+// server's port, timerfd timers that keep their order with the port's bytes, and the message box,
+// bound to the window's logic.
 class Application : private seams::TimerFactory {
 public:
     // `trace`, when given, hears the port's traffic; it must outlive the application.
@@ -35,6 +37,7 @@ private:
 
     Form1Window window_;
     qt::QtSerialControl systemPorts_;
+    qt::QtSocket socket_;
     // The port's bytes and the wire timers' expiries, whose order the timers' punctual ticks keep.
     qt::WireEvents wire_;
     QtMessage message_{&window_};

@@ -3,12 +3,20 @@
 #include <algorithm>
 #include <chrono>
 
+#include "product/Texts.h"
+
 namespace sim {
 
 std::int64_t InProcessPort::SteadyMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+rtu::PortDetails InProcessPort::DetailsOf(std::string_view /*name*/) const {
+    rtu::PortDetails details;
+    details.description = product::kDemoPortDescription;
+    return details;
 }
 
 InProcessPort::InProcessPort(seams::Timer& pace, Clock now)

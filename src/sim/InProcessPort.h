@@ -34,8 +34,9 @@ public:
     void Update(const std::function<void(Transmitter&)>& change);
 
     void SetListener(rtu::SerialListener* listener) override { listener_ = listener; }
-    // The device is not a port of the system.
+    // The device is not a port of the system; what it is goes in the port chooser's tooltip.
     std::vector<std::string> SystemPortNames() const override { return {}; }
+    rtu::PortDetails DetailsOf(std::string_view name) const override;
     void SelectPort(std::string_view) override {}
     void SetLineSettings(const rtu::LineSettings&) override {}
     rtu::SerialError Open() override;

@@ -7,8 +7,9 @@ namespace win32 {
 
 Application::Application(const app::CommandLine& commandLine, rtu::TrafficTrace* trace)
     : message_(product::kWindowTitle),
-      binding_(app::Toolkit{window_, message_, systemPorts_, *this, rtu::PortNaming::Windows},
-               commandLine, trace) {
+      binding_(
+          app::Toolkit{window_, message_, systemPorts_, socket_, *this, rtu::PortNaming::Windows},
+          commandLine, trace) {
     message_.SetOwner(window_.Handle());
 }
 

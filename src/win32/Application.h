@@ -5,11 +5,13 @@
 #include "win32/Form1Window.h"
 #include "win32/Win32Message.h"
 #include "win32/Win32SerialControl.h"
+#include "win32/WinsockSocket.h"
 
 namespace win32 {
 
-// The window program on Windows: the native window, the Win32 serial control, waitable timers and
-// the system's message box, bound to the window's logic. Ticks, clicks and serial notifications
+// The window program on Windows: the native window, the Win32 serial control, a Winsock
+// connection for a serial server's port, waitable timers and the system's message box, bound to
+// the window's logic. Ticks, clicks and serial notifications
 // all come on the window's thread, from whatever message loop turns.
 class Application : private seams::TimerFactory {
 public:
@@ -29,6 +31,7 @@ private:
 
     Form1Window window_;
     Win32SerialControl systemPorts_;
+    WinsockSocket socket_;
     Win32Message message_;
     app::Binding binding_;
 };

@@ -7,23 +7,20 @@
 
 #include "cli/SerialPortLink.h"
 #include "link/FailureCause.h"
+#include "link/NetworkAddress.h"
+#include "link/NetworkPort.h"
 #include "win32/ComPorts.h"
 #include "win32/WaitableTimer.h"
 #include "win32/Win32SerialControl.h"
 #include "win32/Win32Wait.h"
+#include "win32/WinsockSocket.h"
 
 namespace win32 {
 namespace {
 
-// The window's own words for a port that would not open, or the name and "cannot be opened"
-// where the cause is not known.
-std::string OpenFailure(const Win32SerialControl& serial, const std::string& port,
-                        rtu::SerialError error) {
-    const rtu::FailureCause cause = rtu::OpenFailureCause(error, serial.DetailsOf(port));
-    return cause.Known() ? cause.engineerLine : port + " cannot be opened";
-}
-
 using Win32PortLink = cli::SerialPortLink<Win32SerialControl, WaitableTimer, Win32Wait>;
+using Win32NetworkLink =
+    cli::SerialPortLink<rtu::NetworkPortWith<WinsockSocket>, WaitableTimer, Win32Wait>;
 
 }  // namespace
 
@@ -45,11 +42,14 @@ std::string CliPlatform::AdapterOf(const std::string& port) const {
 
 cli::Opening CliPlatform::OpenPort(const std::string& port, const cli::LinkSettings& settings,
                                    rtu::TraceWriter* trace) {
-    return cli::OpenLink<Win32PortLink>(port, settings, trace, OpenFailure);
+    if (rtu::IsNetworkPortName(port)) {
+        return cli::OpenLink<Win32NetworkLink>(port, settings, trace, cli::OpenFailureText);
+    }
+    return cli::OpenLink<Win32PortLink>(port, settings, trace, cli::OpenFailureText);
 }
 
 cli::Wait& CliPlatform::InterruptibleWait(cli::PortLink& link) {
-    Win32Wait& wait = static_cast<Win32PortLink&>(link).Waiting();
+    Win32Wait& wait = static_cast<cli::LinkWithWait<Win32Wait>&>(link).Waiting();
     wait.StopOnConsoleEvents();
     return wait;
 }

@@ -66,17 +66,25 @@ LRESULT CALLBACK SignalWatch::Deliver(HWND window, UINT message, WPARAM wParam, 
     return 0;
 }
 
-bool SignalWatch::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+bool SignalWatch::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, Input input) {
+    const bool hold = input == Input::Hold;
+    const DWORD wake = hold ? QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT | QS_TIMER : QS_ALLINPUT;
+    const UINT take = PM_REMOVE | (hold ? PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE | PM_QS_PAINT : 0);
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     while (!done()) {
         const ULONGLONG now = ::GetTickCount64();
         if (now >= end) {
             return false;
         }
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), wake,
                                       MWMO_INPUTAVAILABLE);
         MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, take)) {
+            if (hold && message.message == WM_QUIT) {
+                // Meant for the program's own loop: left for it.
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                return done();
+            }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }

@@ -19,9 +19,14 @@ public:
     SignalWatch(const SignalWatch&) = delete;
     SignalWatch& operator=(const SignalWatch&) = delete;
 
-    // Delivers what is posted to this thread's watches until `done` says stop or `timeoutMs`
-    // passes; for programs without a message loop of their own (tests, the command-line tool).
-    static bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+    // Delivers this thread's messages, what is posted to its watches included, until `done`
+    // says stop or `timeoutMs` passes; false when the time ran out. For programs without a
+    // message loop of their own (tests, the command-line tool), and for a wait inside a handler
+    // that must keep the window painting and ticking (a connect) without taking the operator's
+    // input, which Hold leaves queued.
+    enum class Input : std::uint8_t { Deliver, Hold };
+    static bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
+                          Input input = Input::Deliver);
 
 private:
     static void CALLBACK Signalled(void* context, BOOLEAN timedOut);

@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "app/DemoPort.h"
 #include "app/Form1.h"
-#include "app/WithDemoPort.h"
 #include "harness/FakeSerialControl.h"
 #include "harness/FakeTimer.h"
 #include "harness/RecordingMessage.h"
 #include "harness/VirtualClock.h"
+#include "link/PortRouter.h"
 #include "sim/InProcessPort.h"
 #include "ui/WindowModel.h"
 
@@ -24,6 +25,7 @@ struct DemoRig {
         : form({control, window, message, timer1, timer2, timer3, naming, nullptr,
                 [this](std::string_view line) { logged.emplace_back(line); }}) {
         system.AddPort("ttyUSB0");
+        control.Add(app::IsDemoPort, demo);
         pace.OnTick([this] { demo.Tick(); });
         timer1.OnTick([this] { form.Timer1_Timer(); });
         timer2.OnTick([this] { form.Timer2_Timer(); });
@@ -36,7 +38,7 @@ struct DemoRig {
     harness::FakeSerialControl system{clock};
     harness::FakeTimer pace{clock, 1};
     sim::InProcessPort demo{pace, [this] { return clock.Now(); }};
-    app::WithDemoPort control{system, demo};
+    rtu::PortRouter control{system};
     ui::WindowModel window;
     harness::RecordingMessage message{clock};
     harness::FakeTimer timer1{clock, 50};

@@ -20,11 +20,14 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "Ser2net.h"
+#include "link/NetworkAddress.h"
 #include "posix/LineServer.h"
 
 namespace {
@@ -36,10 +39,11 @@ struct Finished {
     qint64 elapsedMs = 0;
 };
 
-// A simulated transmitter on a pseudo-terminal that keeps the requests it received, in hex.
+// A simulated transmitter that keeps the requests it received, in hex: on a pseudo-terminal, or
+// on a TCP port as a serial server when an address to listen on is given.
 class Device {
 public:
-    Device() {
+    explicit Device(std::optional<std::string> listen = {}) {
         server_.SetLog([this](std::string_view line) {
             // "12.345678 rx 00 03 ... ok": requests are "rx" with their verdict, replies "tx".
             const auto space = line.find(' ');
@@ -53,7 +57,11 @@ public:
                 requests_.emplace_back(frame);
             }
         });
-        server_.Start();
+        if (listen) {
+            server_.Listen(*rtu::ParseNetworkAddress(*listen, 0));
+        } else {
+            server_.Start();
+        }
     }
     ~Device() { server_.Stop(); }
 
@@ -62,6 +70,10 @@ public:
     std::vector<std::string> Requests() {
         const std::lock_guard lock(mutex_);
         return requests_;
+    }
+    void ForgetRequests() {
+        const std::lock_guard lock(mutex_);
+        requests_.clear();
     }
     std::vector<std::uint16_t> Registers(std::size_t first, std::size_t count) {
         std::vector<std::uint16_t> values;
@@ -566,6 +578,76 @@ TEST(CliEndToEnd, TheSimulatorRefusesATraceItCannotReplay) {
         EXPECT_NE(err.find(row.message), std::string::npos) << err;
         EXPECT_TRUE(sim.readAllStandardOutput().isEmpty());
     }
+}
+
+// A read, a save and a preset through every kind of serial server put on the line exactly the
+// bytes they put on a serial port, and end as they do there: through ser2net in front of the
+// device's pseudo-terminal and through the simulator's own TCP port, raw and RFC 2217.
+TEST(CliNetwork, ReadSaveAndPresetAreByteExactThroughEverySerialServer) {
+    const auto runAll = [](Device& device, const QString& port) {
+        device.ForgetRequests();
+        device.Server().SetRegister(5, 0);
+        std::vector<int> exits;
+        const Finished read = Cli({"read", "--port", port});
+        exits.push_back(read.exitCode);
+        EXPECT_EQ(read.exitCode, 0) << port.toStdString() << ": " << read.err;
+        exits.push_back(Cli({"save", "--port", port, "WorkMode=测速"}).exitCode);
+        exits.push_back(Cli({"preset", "--port", port, "100000"}).exitCode);
+        EXPECT_EQ(device.Registers(5, 1), std::vector<std::uint16_t>{2}) << port.toStdString();
+        EXPECT_EQ(device.Registers(19, 2), (std::vector<std::uint16_t>{0x0001, 0x86A0}))
+            << port.toStdString();
+        return std::make_pair(exits, device.Requests());
+    };
+    Device serial;
+    const auto reference = runAll(serial, serial.Path());
+    ASSERT_EQ(reference.first, (std::vector<int>{0, 0, 0}));
+
+    Device behindRaw;
+    Device behindRfc2217;
+    Ser2net ser2net(behindRaw.Server().Path(), behindRfc2217.Server().Path());
+    ASSERT_TRUE(ser2net.Running())
+        << Ser2net::kProgram << " is missing: scripts/deps.sh installs it";
+    Device raw("tcp://127.0.0.1:0");
+    Device telnet("rfc2217://127.0.0.1:0");
+    const std::vector<std::pair<Device*, QString>> routes{
+        {&behindRaw, QString::fromStdString(ser2net.Raw())},
+        {&behindRfc2217, QString::fromStdString(ser2net.Rfc2217())},
+        {&raw, raw.Path()},
+        {&telnet, telnet.Path()},
+    };
+    for (const auto& [device, port] : routes) {
+        const auto run = runAll(*device, port);
+        EXPECT_EQ(run.first, reference.first) << port.toStdString();
+        EXPECT_EQ(run.second, reference.second) << port.toStdString();
+    }
+}
+
+// A server that refuses the connection fails the port at once, saying so; one that goes away
+// while the position is watched ends the watch with the lost connection.
+TEST(CliNetwork, ARefusedConnectionAndAServerThatGoesAwayAreTold) {
+    std::string refusedPort;
+    {
+        Device gone("tcp://127.0.0.1:0");
+        refusedPort = gone.Path().toStdString();
+    }
+    const Finished refused = Cli({"read", "--port", QString::fromStdString(refusedPort)});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("connection refused"), std::string::npos) << refused.err;
+    EXPECT_LT(refused.elapsedMs, 3000);
+
+    Device device;
+    Device unused;
+    Ser2net ser2net(unused.Server().Path(), device.Server().Path());
+    ASSERT_TRUE(ser2net.Running());
+    QProcess watch;
+    watch.start(QStringLiteral(TRANSMITTER_CLI),
+                {"watch", "--port", QString::fromStdString(ser2net.Rfc2217())});
+    ASSERT_TRUE(watch.waitForReadyRead(10'000)) << watch.readAllStandardError().toStdString();
+    ser2net.Stop();
+    ASSERT_TRUE(watch.waitForFinished(10'000));
+    EXPECT_EQ(watch.exitCode(), 1);
+    const std::string err = watch.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("the connection to the serial server was lost"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "posix/LineServer.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "harness/Rig.h"
+#include "link/NetworkAddress.h"
 #include "link/TraceLine.h"
 #include "sim/LineTiming.h"
 
@@ -40,6 +44,8 @@ public:
             ::tcflush(fd_, TCIOFLUSH);
         }
     }
+    // A connection already made, as to a serial server's TCP port.
+    explicit Port(int connected) : fd_(connected) {}
     ~Port() {
         if (fd_ >= 0) {
             ::close(fd_);
@@ -49,6 +55,7 @@ public:
     Port& operator=(const Port&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
 
     // Writes `request` and gathers `expected` bytes of reply, giving up after `patience`.
     // Returns the bytes and how long after the write the last of them came.
@@ -174,6 +181,51 @@ TEST(LineServer, LogsRequestsAndChunksInTheTraceFormatWithTheEcho) {
         EXPECT_LE(at, after) << lines[i];
         EXPECT_EQ(lines[i].substr(static_cast<std::size_t>(used)), events[i]);
     }
+}
+
+// A connection to the server's TCP port on loopback; -1 when none can be made.
+int ConnectTo(const std::string& address) {
+    const auto server = rtu::ParseNetworkAddress(address);
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(server ? server->port : 0);
+    if (!server || ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// On TCP the device serves one client at a time, as a serial server's port does: a second client
+// is closed at once and the first keeps the device; once it has gone, the next one is served.
+TEST(TcpServing, ServesOneClientAtATime) {
+    posix::LineServer server;
+    server.Listen(*rtu::ParseNetworkAddress("tcp://127.0.0.1:0", 0));
+    Port first(ConnectTo(server.Path()));
+    ASSERT_TRUE(first.IsOpen()) << server.Path();
+    EXPECT_EQ(first.Ask(kReadVersion, 7).first, Hex("00 03 02 01 02 05 D5"));
+
+    const int second = ConnectTo(server.Path());
+    ASSERT_GE(second, 0);
+    pollfd closed{second, POLLIN, 0};
+    ASSERT_EQ(::poll(&closed, 1, 2000), 1);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(::read(second, &byte, 1), 0) << "the second client is closed at once";
+    ::close(second);
+    EXPECT_EQ(first.Ask(kReadVersion, 7).first.size(), 7U) << "the first keeps the device";
+    ::shutdown(first.Fd(), SHUT_RDWR);
+
+    const auto served = [&] {
+        Port next(ConnectTo(server.Path()));
+        return next.Ask(kReadVersion, 7, std::chrono::milliseconds(500)).first.size() == 7;
+    };
+    bool nextServed = false;
+    for (int i = 0; i < 20 && !nextServed; ++i) {
+        nextServed = served();  // once the server has seen the first one go
+    }
+    EXPECT_TRUE(nextServed);
 }
 
 }  // namespace

@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "RealWindowTest.h"
+#include "Ser2net.h"
+#include "link/NetworkAddress.h"
 #include "sim/Faults.h"
 #include "sim/Transmitter.h"
 
@@ -316,6 +318,106 @@ TEST(EndToEndPolling, TheLivePositionIsAskedForEvery200Ms) {
     const double median = gapsMs[gapsMs.size() / 2];
     RecordProperty("median_gap_us", static_cast<int>(median * 1000));
     EXPECT_NEAR(median, 200.0, 5.0);
+}
+
+// The ways to reach a device through an Ethernet serial server: ser2net in front of its
+// pseudo-terminal, and the simulator's own TCP port, each raw and with RFC 2217.
+enum class Route { Ser2netRaw, Ser2netRfc2217, ListenRaw, ListenRfc2217 };
+
+class EndToEndNetwork : public EndToEnd, public ::testing::WithParamInterface<Route> {
+protected:
+    std::string Serve() override {
+        switch (GetParam()) {
+            case Route::ListenRaw:
+                device_.Listen(*rtu::ParseNetworkAddress("tcp://127.0.0.1:0", 0));
+                return device_.Path();
+            case Route::ListenRfc2217:
+                device_.Listen(*rtu::ParseNetworkAddress("rfc2217://127.0.0.1:0", 0));
+                return device_.Path();
+            default:
+                break;
+        }
+        device_.Start();
+        ser2net_ = std::make_unique<Ser2net>(device_.Path(), device_.Path());
+        EXPECT_TRUE(ser2net_->Running()) << Ser2net::kProgram << " is missing";
+        return GetParam() == Route::Ser2netRaw ? ser2net_->Raw() : ser2net_->Rfc2217();
+    }
+    void TearDown() override {
+        EndToEnd::TearDown();
+        ser2net_.reset();
+    }
+
+    std::unique_ptr<Ser2net> ser2net_;
+};
+
+// A load, a save and a preset through the server, as through a serial port.
+TEST_P(EndToEndNetwork, LoadsSavesAndPresetsAsOnASerialPort) {
+    device_.Update([](sim::Transmitter& t) { t.SetSpeed(0); });
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    EXPECT_EQ(Window().Text(Label19), "Pass");
+    ASSERT_NO_FATAL_FAILURE(Type(Text4, QStringLiteral("1024")));
+    Click(Command3);
+    EXPECT_TRUE(WaitFor([&] { return device_.Register(sim::reg::kResolutionPerTurn) == 1024; },
+                        kReactionDeadlineMs));
+    ASSERT_NO_FATAL_FAILURE(Type(Text9, QStringLiteral("123456")));
+    Click(Command4);
+    EXPECT_TRUE(WaitFor([&] { return Window().Text(Text10) == "123456"; }, kReactionDeadlineMs))
+        << "Text10: " << Window().Text(Text10);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
+// The server goes away while the position is polled: the operator is told once, in the words of
+// a lost connection, the window is back in its closed state, and another connection opens.
+TEST_P(EndToEndNetwork, AServerThatGoesAwayIsReportedOnce) {
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    if (ser2net_) {
+        ser2net_->Stop();
+    } else {
+        device_.Stop();
+    }
+    ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, kReactionDeadlineMs))
+        << "status line: " << Window().Text(Label18);
+    QTest::qWait(kQuietSpanMs);
+    ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    EXPECT_EQ(messages_.shown.front().text, "串口错误\n与串口服务器的网络连接已断开");
+    ExpectClosedWindow();
+
+    // Another server, typed into the port chooser, opens as the first did.
+    posix::LineServer next;
+    next.Listen(*rtu::ParseNetworkAddress("tcp://127.0.0.1:0", 0));
+    ASSERT_NO_FATAL_FAILURE(Type(Combo1, QString::fromStdString(next.Path())));
+    ASSERT_NO_FATAL_FAILURE(OpenAndLoad());
+    Click(Command1);
+}
+
+std::string RouteName(const ::testing::TestParamInfo<Route>& route) {
+    constexpr std::array<const char*, 4> kNames{"Ser2netRaw", "Ser2netRfc2217", "ListenRaw",
+                                                "ListenRfc2217"};
+    return kNames[static_cast<std::size_t>(route.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, EndToEndNetwork,
+                         ::testing::Values(Route::Ser2netRaw, Route::Ser2netRfc2217,
+                                           Route::ListenRaw, Route::ListenRfc2217),
+                         RouteName);
+
+// An address nobody listens on fails the open at once with the cause under "串口错误", and the
+// port stays closed, ready for another try.
+TEST_F(EndToEnd, ARefusedConnectionFailsTheOpenWithItsCause) {
+    std::string refused;
+    {
+        posix::LineServer gone;
+        gone.Listen(*rtu::ParseNetworkAddress("tcp://127.0.0.1:0", 0));
+        refused = gone.Path();
+    }
+    ASSERT_NO_FATAL_FAILURE(Type(Combo1, QString::fromStdString(refused)));
+    Click(Command1);
+    ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, kReactionDeadlineMs));
+    EXPECT_EQ(messages_.shown.front().text,
+              "串口错误\n串口服务器拒绝连接（端口未开放，或已有其他客户端）");
+    EXPECT_EQ(Window().Text(Command1), "打开串口");
+    EXPECT_TRUE(Window().IsEnabled(Combo1));
+    EXPECT_EQ(application_->Logic().PollState(), 0);
 }
 
 }  // namespace

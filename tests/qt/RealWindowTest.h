@@ -26,12 +26,18 @@ inline constexpr int kReactionDeadlineMs = 3000;
 class RealWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device_.Start();
+        const std::string port = Serve();
         app::CommandLine line;
-        line.port = device_.Path();
+        line.port = port;
         application_ = std::make_unique<qtwidgets::Application>(line);
         application_->Start();
-        ASSERT_EQ(Window().Text(ui::Widget::Combo1), device_.Path());
+        ASSERT_EQ(Window().Text(ui::Widget::Combo1), port);
+    }
+
+    // Starts serving the device and returns the port the window opens: its pseudo-terminal.
+    virtual std::string Serve() {
+        device_.Start();
+        return device_.Path();
     }
 
     void TearDown() override {

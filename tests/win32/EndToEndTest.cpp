@@ -127,17 +127,18 @@ const Bytes kReadPosition{0x00, 0x03, 0x00, 0x15, 0x00, 0x02, 0xD4, 0x1E};
 
 // The requests heard since the first `earlier` ones, in order: the simulated transmitter serves
 // every run of a test.
-std::vector<LogLine> HeardSince(std::size_t earlier) {
-    std::vector<LogLine> heard = SimLog("rx");
+std::vector<LogLine> HeardSince(std::size_t earlier, const char* log = "TRANSMITTER_TEST_SIM_LOG") {
+    std::vector<LogLine> heard = SimLog("rx", log);
     heard.erase(heard.begin(),
                 heard.begin() + static_cast<std::ptrdiff_t>(std::min(earlier, heard.size())));
     return heard;
 }
 
 // The position reads heard since the first `earlier` requests, in order.
-std::vector<LogLine> PositionPolls(std::size_t earlier) {
+std::vector<LogLine> PositionPolls(std::size_t earlier,
+                                   const char* log = "TRANSMITTER_TEST_SIM_LOG") {
     std::vector<LogLine> polls;
-    for (const LogLine& line : HeardSince(earlier)) {
+    for (const LogLine& line : HeardSince(earlier, log)) {
         if (line.frame == kReadPosition) {
             polls.push_back(line);
         }
@@ -238,13 +239,14 @@ private:
     HWND window_ = nullptr;
 };
 
-// The load, 读取参数, a save and a preset, with what went over the wire checked byte for byte in
-// the simulated transmitter's log, and the polling on its 200 ms grid.
-TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
-    const std::size_t earlier = SimLog("rx").size();
-    RunningWindow window(L"--port COM10");
+// The load, 读取参数, a save and a preset on `port`, with what went over the wire checked byte for
+// byte in the log of the simulated transmitter behind it (the variable `log` names), and the
+// polling on its 200 ms grid.
+void LoadReadSaveAndPreset(const std::string& port, const char* log) {
+    const std::size_t earlier = SimLog("rx", log).size();
+    RunningWindow window(L"--port " + win32::Widen(port));
     ASSERT_TRUE(window.Found());
-    EXPECT_EQ(window.Text(Widget::Combo1), "COM10");
+    EXPECT_EQ(window.Text(Widget::Combo1), port);
 
     window.Click(Widget::Command1);
     ASSERT_TRUE(window.WaitForText(Widget::Label19, "Pass", 5000))
@@ -254,31 +256,31 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
     EXPECT_TRUE(WaitUntil([&] { return window.Text(Widget::Label20).rfind("Ver", 0) == 0; }, 3000))
         << window.Text(Widget::Label20);
     EXPECT_EQ(window.Text(Widget::Command1), "关闭串口");
-    ASSERT_EQ(LastConfigurationReply().size(), 47U);
-    const int held = ResolutionIn(LastConfigurationReply());
+    ASSERT_EQ(LastConfigurationReply(log).size(), 47U);
+    const int held = ResolutionIn(LastConfigurationReply(log));
     EXPECT_EQ(window.Text(Widget::Text4), std::to_string(held));
 
     // The load begins with the configuration read; then the live position is polled on the
     // 200 ms grid.
-    ASSERT_FALSE(HeardSince(earlier).empty());
-    EXPECT_EQ(HeardSince(earlier).front().frame, kReadAll);
-    ASSERT_TRUE(WaitUntil([&] { return PositionPolls(earlier).size() >= 5; }, 3000));
-    const double gridStart = PositionPolls(earlier).front().ms;
-    for (const LogLine& request : HeardSince(earlier)) {
+    ASSERT_FALSE(HeardSince(earlier, log).empty());
+    EXPECT_EQ(HeardSince(earlier, log).front().frame, kReadAll);
+    ASSERT_TRUE(WaitUntil([&] { return PositionPolls(earlier, log).size() >= 5; }, 3000));
+    const double gridStart = PositionPolls(earlier, log).front().ms;
+    for (const LogLine& request : HeardSince(earlier, log)) {
         if (request.ms >= gridStart) {
             const double offset = std::fmod(request.ms - gridStart + 40, 200) - 40;
             EXPECT_NEAR(offset, 0, 40)
                 << "a request " << request.ms - gridStart << " ms after the first poll";
         }
     }
-    std::vector<LogLine> heard = SimLog("rx");
+    std::vector<LogLine> heard = SimLog("rx", log);
 
     // 读取参数 reads the configuration again.
     const std::size_t readsBefore = heard.size();
     window.Click(Widget::Command2);
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const auto now = SimLog("rx");
+            const auto now = SimLog("rx", log);
             for (std::size_t i = readsBefore; i < now.size(); ++i) {
                 if (now[i].frame == kReadAll) {
                     return true;
@@ -292,7 +294,7 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
 
     // The save writes back what was loaded, with the resolution typed: registers 0-18 of the
     // device's own configuration reply, register 7 changed.
-    const Bytes configuration = LastConfigurationReply();
+    const Bytes configuration = LastConfigurationReply(log);
     ASSERT_EQ(configuration.size(), 47U);
     const int typed = AnotherResolution(held);
     Bytes save{0x00, 0x10, 0x00, 0x00, 0x00, 0x13, 0x26};
@@ -307,7 +309,7 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
     const auto wasHeard = [&](const Bytes& frame) {
         return WaitUntil(
             [&] {
-                const std::vector<LogLine> since = HeardSince(earlier);
+                const std::vector<LogLine> since = HeardSince(earlier, log);
                 return std::any_of(since.begin(), since.end(),
                                    [&](const LogLine& request) { return request.frame == frame; });
             },
@@ -328,6 +330,18 @@ TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
         << window.Text(Widget::Text10);
     EXPECT_TRUE(wasHeard(preset));
     EXPECT_EQ(window.MessageBox().window, nullptr) << window.MessageBox().text;
+}
+
+TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsOnACOMPort) {
+    LoadReadSaveAndPreset("COM10", "TRANSMITTER_TEST_SIM_LOG");
+}
+
+// The same through ser2net's RFC 2217 port in front of a simulated transmitter: Winsock under
+// Wine on the host's sockets.
+TEST(WindowEndToEnd, LoadsReadsSavesAndPresetsThroughASerialServer) {
+    const char* port = std::getenv("TRANSMITTER_TEST_SER2NET_WINDOW");
+    ASSERT_NE(port, nullptr) << "scripts/windows.sh serves it";
+    LoadReadSaveAndPreset(port, "TRANSMITTER_TEST_SER2NET_WINDOW_LOG");
 }
 
 // A device that never answers: the load-failure message comes once, five seconds after the
@@ -427,8 +441,8 @@ CliRun RunCli(const std::wstring& arguments) {
     return run;
 }
 
-bool Heard(const Bytes& frame) {
-    for (const LogLine& request : SimLog("rx", "TRANSMITTER_TEST_CLI_SIM_LOG")) {
+bool Heard(const Bytes& frame, const char* log) {
+    for (const LogLine& request : SimLog("rx", log)) {
         if (request.frame == frame) {
             return true;
         }
@@ -436,14 +450,17 @@ bool Heard(const Bytes& frame) {
     return false;
 }
 
-// read, save and preset as on Linux: the same JSON (UTF-8, so the parity reads "无校验"), the
-// same messages and exit statuses, and the save's and preset's frames byte for byte on the wire.
-TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
-    const CliRun read = RunCli(L"read --port COM11");
+// read, save and preset as on Linux, on `port`: the same JSON (UTF-8, so the parity reads
+// "无校验"), the same messages and exit statuses, and the save's and preset's frames byte for
+// byte on the wire, in the log of the simulated transmitter behind the port (the variable `log`
+// names).
+void ReadSaveAndPreset(const std::string& port, const char* log) {
+    const std::wstring on = L" --port " + win32::Widen(port);
+    const CliRun read = RunCli(L"read" + on);
     ASSERT_EQ(read.status, 0U) << read.err;
     EXPECT_NE(read.out.find("\"Parity\": \"无校验\""), std::string::npos) << read.out;
     EXPECT_NE(read.out.find("\"FirmwareVersion\": \"Ver"), std::string::npos) << read.out;
-    const Bytes configuration = LastConfigurationReply("TRANSMITTER_TEST_CLI_SIM_LOG");
+    const Bytes configuration = LastConfigurationReply(log);
     ASSERT_EQ(configuration.size(), 47U);
     const int held = ResolutionIn(configuration);
     EXPECT_NE(read.out.find("\"ResolutionPerTurn\": " + std::to_string(held)), std::string::npos)
@@ -454,15 +471,35 @@ TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
     save.insert(save.end(), configuration.begin() + 3, configuration.begin() + 3 + 38);
     save[7 + 2 * 7] = static_cast<std::uint8_t>(typed >> 8);
     save[7 + 2 * 7 + 1] = static_cast<std::uint8_t>(typed & 0xFF);
-    const CliRun saved = RunCli(L"save --port COM11 ResolutionPerTurn=" + std::to_wstring(typed));
+    const CliRun saved = RunCli(L"save" + on + L" ResolutionPerTurn=" + std::to_wstring(typed));
     EXPECT_EQ(saved.status, 0U) << saved.err;
     EXPECT_EQ(saved.err, "transmitter-cli: configuration written (registers 0-18) and verified\n");
-    EXPECT_TRUE(Heard(Sealed(save)));
+    EXPECT_TRUE(Heard(Sealed(save), log));
 
-    const CliRun preset = RunCli(L"preset --port COM11 123456");
+    const CliRun preset = RunCli(L"preset" + on + L" 123456");
     EXPECT_EQ(preset.status, 0U) << preset.err;
     EXPECT_EQ(preset.err, "transmitter-cli: preset position 123456 written (registers 19-20)\n");
-    EXPECT_TRUE(Heard(Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40})));
+    EXPECT_TRUE(
+        Heard(Sealed({0x00, 0x10, 0x00, 0x13, 0x00, 0x02, 0x04, 0x00, 0x01, 0xE2, 0x40}), log));
+}
+
+TEST(CliEndToEnd, ReadsSavesAndPresetsOnACOMPort) {
+    ReadSaveAndPreset("COM11", "TRANSMITTER_TEST_CLI_SIM_LOG");
+}
+
+// The same through ser2net in front of simulated transmitters, raw and with RFC 2217, and a
+// refused connection told as on Linux.
+TEST(CliEndToEnd, ReadsSavesAndPresetsThroughSerialServers) {
+    for (const char* server :
+         {"TRANSMITTER_TEST_SER2NET_RAW", "TRANSMITTER_TEST_SER2NET_RFC2217"}) {
+        const char* port = std::getenv(server);
+        ASSERT_NE(port, nullptr) << server << ": scripts/windows.sh serves it";
+        const std::string log = std::string(server) + "_LOG";
+        ReadSaveAndPreset(port, log.c_str());
+    }
+    const CliRun refused = RunCli(L"read --port tcp://127.0.0.1:1");
+    EXPECT_EQ(refused.status, 1U);
+    EXPECT_NE(refused.err.find("connection refused"), std::string::npos) << refused.err;
 }
 
 // Each program as built carries its icon at the title bar's and the task bar's sizes, and a

@@ -52,7 +52,7 @@ for program in transmitter-config transmitter-cli; do
     while read -r dll; do
         case "${dll,,}" in
         kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | advapi32.dll | setupapi.dll | \
-            shell32.dll | winmm.dll | msvcrt.dll) ;;
+            shell32.dll | winmm.dll | ws2_32.dll | msvcrt.dll) ;;
         *) fail "$program.exe needs $dll" ;;
         esac
     done < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')

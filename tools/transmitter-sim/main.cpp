@@ -1,5 +1,6 @@
-// transmitter-sim: serves a simulated position transmitter on a pseudo-terminal until SIGINT or
-// SIGTERM. The first line of output is the path a master opens, e.g. /dev/pts/5.
+// transmitter-sim: serves a simulated position transmitter on a pseudo-terminal, or on a TCP port
+// as an Ethernet serial server does, until SIGINT or SIGTERM. The first line of output is the port
+// a master opens, e.g. /dev/pts/5 or tcp://127.0.0.1:20001.
 
 #include <array>
 #include <atomic>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/NetworkAddress.h"
 #include "posix/LineServer.h"
 #include "product/Version.h"
 #include "sim/Replay.h"
@@ -26,6 +28,12 @@ namespace {
 constexpr const char* kUsage = R"(Usage: transmitter-sim [options]
 Serves a simulated position transmitter (Modbus RTU slave at address 1, which also answers
 address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on the first line.
+
+  --listen ADDRESS         serve on a TCP port instead, as an Ethernet serial server:
+                           tcp://HOST:PORT carries the bytes as they are, rfc2217://HOST:PORT
+                           speaks Telnet with the COM port option (RFC 2217); PORT 0 takes a
+                           free one. One client at a time: a second is closed at once. The
+                           first line printed is the address, e.g. tcp://127.0.0.1:20001
 
   --speed N                shaft speed in counts per second (default 0: still)
   --set REG=VALUE          store VALUE (0..65535, decimal or 0x hex) in register REG (0..27);
@@ -48,7 +56,7 @@ address 0) on a pseudo-terminal, 115200 8N1, and prints the terminal's path on t
                            (--trace) recorded: each request gets what followed the same request
                            in the trace, after about the recorded delay, the recorded answers in
                            turn and then the last again; a request the trace never saw gets no
-                           answer. Only --log and --quit-after go with it
+                           answer. Only --log, --quit-after and --listen go with it
   --help                   show this text
   --version                show the version
 
@@ -102,9 +110,10 @@ struct Settings {
     std::uint32_t speed = 0;
     std::vector<std::pair<std::size_t, std::uint16_t>> registers;
     bool log = false;
-    std::uint32_t quitAfter = 0;    // 0: serve until a signal
-    std::string replay;             // the trace to serve instead of the simulated device
-    std::string_view deviceOption;  // the first option that shapes the simulated device
+    std::uint32_t quitAfter = 0;  // 0: serve until a signal
+    std::string replay;           // the trace to serve instead of the simulated device
+    std::optional<rtu::NetworkAddress> listen;  // a TCP port to serve instead of a pty
+    std::string_view deviceOption;              // the first option that shapes the simulated device
 };
 
 Settings ParseArguments(int argc, char** argv) {
@@ -137,7 +146,7 @@ Settings ParseArguments(int argc, char** argv) {
         };
 
         if (option.name != "--log" && option.name != "--replay" && option.name != "--quit-after" &&
-            settings.deviceOption.empty()) {
+            option.name != "--listen" && settings.deviceOption.empty()) {
             settings.deviceOption = option.name;
         }
         if (option.name == "--help") {
@@ -210,6 +219,11 @@ Settings ParseArguments(int argc, char** argv) {
                 Fail("--quit-after: expected a count of 1 or more");
             }
             settings.quitAfter = static_cast<std::uint32_t>(*n);
+        } else if (option.name == "--listen") {
+            settings.listen = rtu::ParseNetworkAddress(required(), /*lowestPort=*/0);
+            if (!settings.listen) {
+                Fail("--listen: expected tcp://HOST:PORT or rfc2217://HOST:PORT");
+            }
         } else if (option.name == "--log") {
             settings.log = true;
         } else if (option.name == "--replay") {
@@ -303,9 +317,14 @@ int main(int argc, char** argv) {
         device.SetFaults(settings.faults);
     });
     try {
-        server.Start();
+        if (settings.listen) {
+            server.Listen(*settings.listen);
+        } else {
+            server.Start();
+        }
     } catch (const std::system_error& e) {
-        std::fprintf(stderr, "transmitter-sim: no pseudo-terminal: %s\n", e.what());
+        std::fprintf(stderr, "transmitter-sim: %s: %s\n",
+                     settings.listen ? "cannot listen" : "no pseudo-terminal", e.what());
         return 1;
     }
     std::printf("%s\n", server.Path().c_str());
