@@ -68,6 +68,9 @@ private:
 
 class LineFaults : public RealWindowTest {
 protected:
+    // For a window made by the test: outlives it, since the window is closed after the test.
+    VerdictLog verdicts_;
+
     // The operator selects all of the field and pastes `text` over it.
     void Paste(ui::Widget field, const QString& text) {
         QLineEdit* edit = EditOf(field);
@@ -149,11 +152,10 @@ TEST_F(LineFaults, ADeviceVanishingMidReplyIsReportedOnceWithoutABusyLoop) {
 // judged alone, 50 ms after it came, and dropped; none reaches the reply interpreter, also not
 // after the port has been closed.
 TEST_F(LineFaults, HalvesOfASplitReplyStayApartWhileTheLoadFailureMessageIsUp) {
-    VerdictLog trace;
     application_.reset();
     app::CommandLine line;
     line.port = device_.Path();
-    application_ = std::make_unique<qtwidgets::Application>(line, &trace);
+    application_ = std::make_unique<qtwidgets::Application>(line, &verdicts_);
     application_->Start();
     device_.SetFaults(sim::Faults{.split = true, .splitGapUs = 60'000});
     messages_.HoldEachFor(600);
@@ -167,8 +169,8 @@ TEST_F(LineFaults, HalvesOfASplitReplyStayApartWhileTheLoadFailureMessageIsUp) {
 
     ExpectClosedWindow();
     EXPECT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
-    ASSERT_FALSE(trace.judged.empty());
-    for (const VerdictLog::Judged& j : trace.judged) {
+    ASSERT_FALSE(verdicts_.judged.empty());
+    for (const VerdictLog::Judged& j : verdicts_.judged) {
         EXPECT_NE(j.verdict, rtu::RxVerdict::Ok)
             << j.size << " bytes judged whole, port " << (j.portOpen ? "open" : "closed");
         EXPECT_LT(j.size, 47u) << "the halves of a configuration reply were gathered as one";
