@@ -15,8 +15,8 @@ inline constexpr std::uint8_t kServerDeviceFailure = 0x04;
 inline constexpr std::uint8_t kAcknowledge = 0x05;
 inline constexpr std::uint8_t kServerDeviceBusy = 0x06;
 
-// The code's name in the Modbus specification's words, lower case: "illegal data value";
-// "unknown exception" for a code it does not define.
+// The code's name as Modbus tools print it, lower case: "illegal data value";
+// "unknown exception" for any other code.
 std::string_view ExceptionName(std::uint8_t code);
 
 }  // namespace rtu
