@@ -44,7 +44,7 @@ SerialError NetworkPort::Open() {
             return SerialError::OpenFailed;
     }
     telnet_ = address->protocol == NetworkAddress::Protocol::Rfc2217;
-    receivedLength_ = 0;
+    received_.Clear();
     lost_ = false;
     open_ = true;
     if (telnet_ && !socket_.Write(codec_.Opening(settings_))) {
@@ -57,24 +57,19 @@ SerialError NetworkPort::Open() {
 
 void NetworkPort::Close() {
     open_ = false;
-    receivedLength_ = 0;
+    received_.Clear();
     socket_.Close();
 }
 
 std::size_t NetworkPort::Read(std::span<std::uint8_t> into) {
-    const std::size_t count = std::min(into.size(), receivedLength_);
-    std::copy_n(received_.begin(), count, into.begin());
-    std::copy(received_.begin() + static_cast<std::ptrdiff_t>(count),
-              received_.begin() + static_cast<std::ptrdiff_t>(receivedLength_), received_.begin());
-    receivedLength_ -= count;
-    return count;
+    return received_.Take(into);
 }
 
 void NetworkPort::DiscardInput() {
     if (open_) {
         Drain(/*keep=*/false);
     }
-    receivedLength_ = 0;
+    received_.Clear();
 }
 
 bool NetworkPort::Write(std::span<const std::uint8_t> bytes) {
@@ -115,7 +110,7 @@ void NetworkPort::OnDisconnected() {
 }
 
 bool NetworkPort::Drain(bool keep) {
-    const std::size_t before = receivedLength_;
+    const std::size_t before = received_.Size();
     std::array<std::uint8_t, 256> chunk{};
     // Bounded, so that a server that never stops sending cannot hold the window's thread: what
     // is left raises another notification as more comes.
@@ -129,15 +124,15 @@ bool NetworkPort::Drain(bool keep) {
             if (telnet_ && !codec_.Take(chunk[i], data)) {
                 continue;
             }
-            if (keep && receivedLength_ < received_.size()) {
-                received_[receivedLength_++] = data;
+            if (keep) {
+                received_.Put(std::span(&data, 1));
             }
         }
         if (telnet_ && !SendAnswer()) {
             break;
         }
     }
-    return receivedLength_ > before;
+    return received_.Size() > before;
 }
 
 bool NetworkPort::SendAnswer() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/NetworkAddress.h"
+#include "link/ReceiveQueue.h"
 #include "link/SerialControl.h"
 #include "link/TelnetCodec.h"
 #include "seams/StreamSocket.h"
@@ -62,8 +63,7 @@ private:
     LineSettings settings_ = kLineSettings;
     bool telnet_ = false;
     TelnetCodec codec_{TelnetCodec::Role::Client};
-    std::array<std::uint8_t, kReceiveCapacity> received_{};
-    std::size_t receivedLength_ = 0;
+    ReceiveQueue<kReceiveCapacity> received_;
     bool open_ = false;
     bool lost_ = false;
 };

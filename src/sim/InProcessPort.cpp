@@ -31,14 +31,14 @@ rtu::SerialError InProcessPort::Open() {
         return rtu::SerialError::Busy;
     }
     open_ = true;
-    received_ = 0;
+    received_.Clear();
     line_.Reset();
     return rtu::SerialError::None;
 }
 
 void InProcessPort::Close() {
     open_ = false;
-    received_ = 0;
+    received_.Clear();
     line_.Reset();
     pace_.Stop();
 }
@@ -58,12 +58,7 @@ bool InProcessPort::Write(std::span<const std::uint8_t> bytes) {
 }
 
 std::size_t InProcessPort::Read(std::span<std::uint8_t> into) {
-    const std::size_t count = std::min(into.size(), received_);
-    std::copy_n(queue_.begin(), count, into.begin());
-    std::copy(queue_.begin() + static_cast<std::ptrdiff_t>(count),
-              queue_.begin() + static_cast<std::ptrdiff_t>(received_), queue_.begin());
-    received_ -= count;
-    return count;
+    return received_.Take(into);
 }
 
 void InProcessPort::Tick() {
@@ -73,15 +68,11 @@ void InProcessPort::Tick() {
     }
     const std::int64_t now = NowUs();
     line_.TakeFrames(now);
-    const std::size_t before = received_;
-    line_.WriteDue(now, [this](std::span<const std::uint8_t> chunk) {
-        const std::size_t taken = std::min(chunk.size(), queue_.size() - received_);
-        std::copy_n(chunk.begin(), taken, queue_.begin() + static_cast<std::ptrdiff_t>(received_));
-        received_ += taken;
-        return taken;
-    });
+    const std::size_t before = received_.Size();
+    line_.WriteDue(now,
+                   [this](std::span<const std::uint8_t> chunk) { return received_.Put(chunk); });
     KeepPace();
-    if (received_ > before && listener_ != nullptr) {
+    if (received_.Size() > before && listener_ != nullptr) {
         listener_->OnBytesWaiting();
     }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/ReceiveQueue.h"
 #include "link/SerialControl.h"
 #include "seams/Timer.h"
 #include "sim/LineDevice.h"
@@ -43,7 +44,7 @@ public:
     bool IsOpen() const override { return open_; }
     void Close() override;
     std::size_t Read(std::span<std::uint8_t> into) override;
-    void DiscardInput() override { received_ = 0; }
+    void DiscardInput() override { received_.Clear(); }
     void DiscardOutput() override {}
     bool Write(std::span<const std::uint8_t> bytes) override;
 
@@ -61,8 +62,7 @@ private:
     LineDevice line_;
     rtu::SerialListener* listener_ = nullptr;
     bool open_ = false;
-    std::array<std::uint8_t, kQueueCapacity> queue_{};
-    std::size_t received_ = 0;
+    rtu::ReceiveQueue<kQueueCapacity> received_;
 };
 
 }  // namespace sim
