@@ -22,6 +22,7 @@
 
 #include "RealWindowTest.h"
 #include "link/TrafficTrace.h"
+#include "product/Timings.h"
 #include "sim/Faults.h"
 #include "sim/Transmitter.h"
 
@@ -147,20 +148,25 @@ TEST_F(LineFaults, ADeviceVanishingMidReplyIsReportedOnceWithoutABusyLoop) {
     ExpectClosedWindow();
 }
 
-// Every reply comes in two halves 60 ms apart, so none is ever whole. While the load-failure
-// message is up, the window's timers and the port's bytes go on being delivered: each half is
-// judged alone, 50 ms after it came, and dropped; none reaches the reply interpreter, also not
-// after the port has been closed.
+// The device keeps silent through most of the load, then answers every request in two halves
+// 100 ms apart, so no reply is ever whole. While the load-failure message is up, the window's
+// timers and the port's bytes go on being delivered: each half is judged alone, 50 ms after it
+// came, and dropped; none reaches the reply interpreter, also not after the port has been closed.
+// The gap sits halfway between the 50 ms silence and the next request, 200 ms on, and the halves
+// come only from 0.8 s before the load gives up: a loaded machine that holds the window off now
+// and then has few chances to join two of them.
 TEST_F(LineFaults, HalvesOfASplitReplyStayApartWhileTheLoadFailureMessageIsUp) {
     application_.reset();
     app::CommandLine line;
     line.port = device_.Path();
     application_ = std::make_unique<qtwidgets::Application>(line, &verdicts_);
     application_->Start();
-    device_.SetFaults(sim::Faults{.split = true, .splitGapUs = 60'000});
+    device_.SetFaults(sim::Faults{.silentFor = sim::Scope::Every});
     messages_.HoldEachFor(600);
 
     Click(Command1);
+    QTest::qWait(product::kLoadTimeoutMs - 800);
+    device_.SetFaults(sim::Faults{.split = true, .splitGapUs = 100'000});
     ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, 10000));
     EXPECT_EQ(messages_.shown.front().text, "配置参数加载失败，请检查设备后重试");
     ASSERT_TRUE(
