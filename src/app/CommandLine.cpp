@@ -13,9 +13,11 @@ constexpr std::string_view kHelpBeforePort =
     "  --demo          Talk to the built-in simulated transmitter.\n";
 constexpr std::string_view kUnixPort =
     "  --port <NAME>   Offer the serial port NAME (a system name such as ttyUSB0, or\n"
-    "                  a device path) first, selected.\n";
+    "                  a device path) first, selected.\n"
+    "                  A serial server: tcp://HOST:PORT or rfc2217://HOST:PORT.\n";
 constexpr std::string_view kWindowsPort =
-    "  --port <NAME>   Offer the serial port NAME (COM3, \\\\.\\COM12) first, selected.\n";
+    "  --port <NAME>   Offer the serial port NAME (COM3, \\\\.\\COM12) first, selected.\n"
+    "                  A serial server: tcp://HOST:PORT or rfc2217://HOST:PORT.\n";
 constexpr std::string_view kHelpAfterPort =
     "  --trace <FILE>  Append every frame sent and received, and the port's opening,\n"
     "                  closing and errors, to FILE (- for standard error).\n";

@@ -30,6 +30,8 @@ the others one line a port with its result.
 
 Options:
   --port NAME       serial port: a system name such as ttyUSB0, or a device path
+                    (COM3 on Windows), or a serial server: tcp://HOST:PORT or
+                    rfc2217://HOST:PORT
   --report FILE     append a CSV row per device to FILE: time, port, adapter, firmware, status,
                     result, what changed, milliseconds
   --partial         save: pass over keys the file gives as null (else refused)
